@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs what Vimbrel needs to build, run and test on Debian 12.
+# Safe to run again: it asks apt only for packages that are missing.
+set -euo pipefail
+
+packages=(
+    # building
+    cmake ninja-build g++ pkg-config qt6-base-dev
+    # testing
+    libgtest-dev
+)
+if [ "${1:-}" = "--fuzz" ]; then
+    packages+=(clang libclang-rt-14-dev)
+fi
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$package")
+    fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=()
+[ "$(id -u)" -ne 0 ] && sudo=(sudo)
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -q
+"${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -1,0 +1,99 @@
+// The entry point: installs the fault handler, starts the GUI library,
+// builds the program's state and services, runs start-up and opens the
+// window that the command line asks for.
+
+#include "startup/Main.h"
+
+#include "crash/ExceptionFilter.h"
+#include "display/DisplayModes.h"
+#include "platform/Clock.h"
+#include "platform/CursorCounter.h"
+#include "platform/MessageBoxes.h"
+#include "platform/ProfileFile.h"
+#include "platform/RandomSource.h"
+#include "platform/Services.h"
+#include "runtime/Error.h"
+#include "startup/CommandLine.h"
+#include "startup/ProgramState.h"
+
+#include <QApplication>
+#include <QScreen>
+#include <clocale>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+constexpr const char* kUsage = "Usage: vimbrel [/S | /C | /P <window id> | /A <window id>]\n"
+                               "  /S   run the slide show full-screen\n"
+                               "  /C   configure the folders and options (also with no switch)\n"
+                               "  /P   draw the preview inside the X11 window with the given id\n"
+                               "  /A   change the screen-saver password, over the given window\n"
+                               "Settings live in $VIMBREL_HOME, else $XDG_CONFIG_HOME/vimbrel.\n";
+
+bool AsksForHelp(int argc, char** argv) {
+    return argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0);
+}
+
+vimbrel::CurrentModeOnly ScreenAsItIs() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) {
+        return {0, 0, 0};
+    }
+    return {screen->size().width(), screen->size().height(), screen->depth()};
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    vimbrel::crash::InstallExceptionFilter();
+
+    if (AsksForHelp(argc, argv)) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+
+    QApplication application(argc, argv);
+    QApplication::setApplicationName("Vimbrel");
+    QApplication::setApplicationVersion(VIMBREL_VERSION);
+    // Numbers in the media player's options are read with a C locale.
+    std::setlocale(LC_NUMERIC, "C");
+
+    vimbrel::platform::ProfileFiles profiles{std::filesystem::path()};
+    vimbrel::platform::ScreenMessageBoxes messageBoxes;
+    vimbrel::platform::SystemClock clock;
+    vimbrel::platform::SystemRandomSource random;
+    vimbrel::platform::CursorCounter cursor;
+    vimbrel::CurrentModeOnly displayModes = ScreenAsItIs();
+    vimbrel::platform::Services services{profiles, messageBoxes, clock,
+                                         random,   cursor,       displayModes};
+    vimbrel::ProgramState state;
+
+    const std::string commandLine = vimbrel::JoinArguments(argc, argv);
+    vimbrel::Handover handover = vimbrel::Handover::None;
+    try {
+        handover = vimbrel::Main(state, services, commandLine);
+    } catch (const vimbrel::Error& error) {
+        messageBoxes.Show(vimbrel::FormatErrorReport(error),
+                          vimbrel::platform::MessageIcon::Critical,
+                          vimbrel::platform::MessageButtons::Ok);
+        return 1;
+    }
+
+    switch (handover) {
+    case vimbrel::Handover::None:
+        if (state.run.RunMode != "/S") {
+            // Not one of the switches: nothing to show, but say what is.
+            std::fputs(kUsage, stderr);
+            return 2;
+        }
+        return 0;
+    case vimbrel::Handover::Slideshow:
+    case vimbrel::Handover::Configuration:
+    case vimbrel::Handover::Preview:
+    case vimbrel::Handover::PasswordChange:
+        // These windows are not part of this build yet; the process ends.
+        return 0;
+    }
+    return 0;
+}

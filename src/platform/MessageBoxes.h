@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vimbrel::platform {
+
+enum class MessageIcon { Information, Question, Exclamation, Critical };
+enum class MessageButtons { Ok, YesNo };
+enum class MessageAnswer { Ok, Yes, No };
+
+// Modal messages to the user, with the program's title. Tests answer them
+// through their own implementation instead of waiting for a click.
+class MessageBoxes {
+public:
+    virtual ~MessageBoxes() = default;
+    virtual MessageAnswer Show(std::string_view text, MessageIcon icon, MessageButtons buttons) = 0;
+};
+
+// A modal message box on screen; also written to standard error, so that a
+// message reaches the user where no window can appear.
+class ScreenMessageBoxes final : public MessageBoxes {
+public:
+    MessageAnswer Show(std::string_view text, MessageIcon icon, MessageButtons buttons) override;
+};
+
+inline constexpr std::string_view kProgramTitle = "Vimbrel";
+
+} // namespace vimbrel::platform

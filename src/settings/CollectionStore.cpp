@@ -1,0 +1,100 @@
+#include "settings/CollectionStore.h"
+
+#include "platform/FileSystem.h"
+#include "platform/ProfileFile.h"
+#include "platform/RandomSource.h"
+#include "platform/Services.h"
+#include "runtime/Conversions.h"
+#include "runtime/Error.h"
+#include "settings/SettingsFiles.h"
+#include "startup/ProgramState.h"
+
+#include <cmath>
+
+namespace vimbrel {
+
+namespace {
+
+constexpr int kTextBuffer = 254;
+
+} // namespace
+
+void LoadCollectionSettings(ProgramState& state, platform::Services& services,
+                            std::string_view file) {
+    platform::ProfileFiles& profiles = services.profiles;
+    CollectionSettings& s = state.model.settings;
+    const auto read = [&](std::string_view key, int32_t defaultValue) {
+        return ToInt16(profiles.GetPrivateProfileInt("Options", key, defaultValue, file));
+    };
+    s.key_Beep = read("key_Beep", 0);
+    s.key_Captions = read("key_Captions", 102);
+    s.key_NewFolder = read("key_NewFolder", 115);
+    s.key_Next = read("key_Next", 110);
+    s.key_Pause = read("key_Pause", 122);
+    s.key_Previous = read("key_Previous", 112);
+    s.key_Rename = read("key_Rename", 114);
+    s.key_Special = read("key_Special", 0);
+    s.CurrentFolder = read("CurrentFolder", 1);
+    s.MouseMoves = read("MouseMoves", 4);
+    s.RandomFolder = read("RandomFolder", 1);
+    s.Folders = read("Folders", 0);
+    // The size limits are read from [Options]: the [Renaming] section that
+    // a save writes them to is never read.
+    s.MinWidth = read("MinWidth", 0);
+    s.MinHeight = read("MinHeight", 0);
+    s.MaxWidth = read("MaxWidth", 0);
+    s.MaxHeight = read("MaxHeight", 0);
+    s.Description = profiles.GetPrivateProfileString("Options", "Description", kDefaultDescription,
+                                                     file, kTextBuffer);
+
+    if (state.run.RunMode == "/S" && s.RandomFolder == 1) {
+        services.random.Randomize();
+        // The arithmetic on the single-precision draw is exact, so the
+        // largest draw still gives a folder number within 1..Folders.
+        const double r = services.random.Rnd();
+        s.CurrentFolder = CInt(std::floor(s.Folders * r + 1.0));
+    }
+}
+
+void LoadFolderTable(ProgramState& state, platform::Services& services, int16_t n) {
+    platform::ProfileFiles& profiles = services.profiles;
+    const std::string& file = state.files.CollectionFile;
+    const std::string section = "Folder" + std::to_string(n);
+    // The default is the display mode in use when the entry is read.
+    const int32_t currentResolution = state.display.CurrentModeIndex - state.display.FirstModeIndex;
+    FolderEntry& entry = state.model.FolderTable.at(static_cast<std::size_t>(n));
+    const auto read = [&](std::string_view key, int32_t defaultValue) {
+        return ToInt16(profiles.GetPrivateProfileInt(section, key, defaultValue, file));
+    };
+    entry.Folder = profiles.GetPrivateProfileString(section, "Set", kUnknown, file, kTextBuffer);
+    entry.Background = profiles.GetPrivateProfileInt(section, "background", 0, file);
+    entry.Captions = read("Captions", 0);
+    entry.Center = read("Center", 0);
+    entry.Interval = read("Interval", 3);
+    entry.ImageScale = read("ImageScale", 2);
+    entry.RandomOrder = read("RandomOrder", 1);
+    entry.VideoScale = read("VideoScale", 0);
+    entry.Resolution = read("Resolution", currentResolution);
+}
+
+void SaveCollectionSettings(ProgramState& state, platform::Services& services) {
+    const std::filesystem::path directory = state.files.WindowsDirectory;
+    try {
+        platform::SetCurrentDirectory(directory);
+    } catch (const Error&) {
+        // Only the current directory is affected; the files are addressed
+        // by their full paths below.
+    }
+    const std::string& file = state.files.CollectionFile;
+    const std::filesystem::path path = services.profiles.PathOf(file);
+
+    // A collection file that has gone since it was loaded has nothing to
+    // back up; the save then writes it anew.
+    if (std::optional<std::string> previous = platform::ReadFileIfPresent(path)) {
+        platform::WriteTextLines(services.profiles.PathOf(BackupFileName(file)),
+                                 platform::SplitTextLines(*previous), "SaveCollectionSettings");
+    }
+    platform::WriteTextLines(path, CollectionFileLines(state.model), "SaveCollectionSettings");
+}
+
+} // namespace vimbrel

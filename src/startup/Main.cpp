@@ -1,0 +1,134 @@
+#include "startup/Main.h"
+
+#include "catalogue/CatalogueState.h"
+#include "platform/FileSystem.h"
+#include "platform/MessageBoxes.h"
+#include "platform/ProfileFile.h"
+#include "platform/Screen.h"
+#include "platform/Services.h"
+#include "platform/SettingsDirectory.h"
+#include "runtime/Error.h"
+#include "settings/CollectionStore.h"
+#include "settings/SettingsFiles.h"
+#include "startup/CommandLine.h"
+#include "startup/FolderOrder.h"
+#include "startup/ProgramState.h"
+#include "startup/SharedHelpers.h"
+
+#include <exception>
+
+namespace vimbrel {
+
+namespace {
+
+// Runs one step of start-up; a step that fails is abandoned and start-up
+// goes on after it.
+template <typename Step> void Attempt(Step&& step) {
+    try {
+        step();
+    } catch (const std::exception&) {
+    }
+}
+
+// The master file's Settings value, or "<unknown>" when it is missing or
+// names anything but a file in the settings directory itself.
+std::string ReadSettingsValue(platform::ProfileFiles& profiles, const std::string& masterFile) {
+    std::string value =
+        profiles.GetPrivateProfileString("Options", "Settings", kUnknown, masterFile, 254);
+    return IsBareFileName(value) ? value : std::string(kUnknown);
+}
+
+Handover Dispatch(ProgramState& state, platform::Services& services, std::string_view commandLine) {
+    const std::string& mode = state.run.RunMode;
+    if (mode == "/C") {
+        return Handover::Configuration;
+    }
+    if (mode == "/P" || mode == "/A") {
+        Attempt([&] { state.run.ParentWindow = ParentWindowOf(commandLine); });
+        return mode == "/P" ? Handover::Preview : Handover::PasswordChange;
+    }
+    if (mode == "/S") {
+        if (!IsWindowAbsent(kSlideshowTitle)) {
+            return Handover::None;
+        }
+        if (state.model.settings.Folders == 0) {
+            RestoreCursor(services.cursor);
+            services.messageBoxes.Show("No Vimbrel folders have been defined.",
+                                       platform::MessageIcon::Information,
+                                       platform::MessageButtons::Ok);
+            return Handover::Configuration;
+        }
+        return Handover::Slideshow;
+    }
+    return Handover::None;
+}
+
+} // namespace
+
+Handover Main(ProgramState& state, platform::Services& services, std::string_view commandLine) {
+    // The fault handler is installed by the entry point itself, before the
+    // GUI library starts, so that a fault there is reported too.
+
+    state.files.WindowsDirectory = platform::GetSettingsDirectory().string();
+    platform::ProfileFiles& profiles = services.profiles;
+    profiles.SetDirectory(state.files.WindowsDirectory);
+
+    Attempt([&] { platform::SetCurrentDirectory(state.files.WindowsDirectory); });
+
+    state.files.MasterFile = std::string(kMasterFileName);
+    const std::string& master = state.files.MasterFile;
+    Attempt([&] {
+        if (!platform::FileExists(profiles.PathOf(master))) {
+            platform::WriteTextLines(profiles.PathOf(master), DefaultMasterFileLines(), "Main");
+        }
+    });
+
+    std::string settings = std::string(kUnknown);
+    Attempt([&] { settings = ReadSettingsValue(profiles, master); });
+    Attempt([&] {
+        if (settings == kUnknown) {
+            platform::WriteTextLines(profiles.PathOf(master), DefaultMasterFileLines(), "Main");
+            settings = ReadSettingsValue(profiles, master);
+        }
+    });
+    Attempt([&] {
+        if (settings != kUnknown && !platform::FileExists(profiles.PathOf(settings))) {
+            platform::WriteTextLines(profiles.PathOf(settings), DefaultCollectionFileLines(),
+                                     "Main");
+        }
+    });
+    state.files.CollectionFile = std::string(kUnknown);
+    Attempt([&] { state.files.CollectionFile = ReadSettingsValue(profiles, master); });
+
+    state.run.RunMode = RunModeOf(commandLine);
+
+    Attempt([&] { LoadCollectionSettings(state, services, state.files.CollectionFile); });
+
+    const int16_t folders = state.model.settings.Folders;
+    state.model.FolderTable.clear();
+    state.model.ResizeFolderTable(folders);
+    for (int n = 1; n <= folders; ++n) {
+        Attempt([&] { LoadFolderTable(state, services, static_cast<int16_t>(n)); });
+    }
+
+    Attempt([&] {
+        BuildFolderOrder(state.folderOrder, folders, state.model.settings.CurrentFolder,
+                         services.random);
+    });
+    state.MouseMoveCount = 0;
+    state.catalogue.SupportedPatterns = DefaultSupportedPatterns();
+
+    const platform::ScreenSize screen = platform::PrimaryScreenSize();
+    state.screen.ScreenWidth = screen.widthTwips;
+    state.screen.ScreenHeight = screen.heightTwips;
+    Attempt([&] {
+        EnumerateDisplayModes(state.display, services.displayModes, state.screen.ScreenWidth,
+                              state.screen.ScreenHeight);
+    });
+
+    Handover handover = Handover::None;
+    Attempt([&] { handover = Dispatch(state, services, commandLine); });
+    return handover;
+}
+
+} // namespace vimbrel
