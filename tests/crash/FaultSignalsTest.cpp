@@ -58,27 +58,12 @@ const SignalCase kSignalCases[] = {
 
     {"misaligned access", SIGBUS, BUS_ADRALN, kHeapAddress + 1, kBusySp, kMainStack,
      "Data Type Misalignment"},
-    {"truncated mapped file", SIGBUS, BUS_ADRERR, kHeapAddress, kBusySp, kMainStack,
-     "In Page Error"},
-    {"bus error sent", SIGBUS, SI_USER, 0, kBusySp, kMainStack, "In Page Error"},
-
-    {"integer divide", SIGFPE, FPE_INTDIV, 0, kBusySp, kMainStack, "Integer Divide By Zero"},
-    {"integer overflow", SIGFPE, FPE_INTOVF, 0, kBusySp, kMainStack, "Integer Overflow"},
-    {"float divide", SIGFPE, FPE_FLTDIV, 0, kBusySp, kMainStack, "Divide By Zero"},
-    {"float overflow", SIGFPE, FPE_FLTOVF, 0, kBusySp, kMainStack, "Float Overflow"},
-    {"float underflow", SIGFPE, FPE_FLTUND, 0, kBusySp, kMainStack, "Float Underflow"},
-    {"float inexact", SIGFPE, FPE_FLTRES, 0, kBusySp, kMainStack, "Floating Point Inexact Result"},
-    {"float invalid", SIGFPE, FPE_FLTINV, 0, kBusySp, kMainStack, "Invalid Operation"},
+    // Each other signal reason maps one to one; the child processes below
+    // commit the faults that can be committed on purpose.
     {"subscript out of range", SIGFPE, FPE_FLTSUB, 0, kBusySp, kMainStack, "Array Bounds Exceeded"},
     {"arithmetic fault sent", SIGFPE, SI_USER, 0, kBusySp, kMainStack, "Invalid Operation"},
-
     {"privileged opcode", SIGILL, ILL_PRVOPC, 0, kBusySp, kMainStack, "Privileged Instruction"},
-    {"privileged register", SIGILL, ILL_PRVREG, 0, kBusySp, kMainStack, "Privileged Instruction"},
-    {"illegal operand (ud2)", SIGILL, ILL_ILLOPN, 0, kBusySp, kMainStack, "Illegal Instruction"},
-
     {"single step", SIGTRAP, TRAP_TRACE, 0, kBusySp, kMainStack, "Single Step"},
-    {"breakpoint", SIGTRAP, TRAP_BRKPT, 0, kBusySp, kMainStack, "Breakpoint"},
-    {"int3", SIGTRAP, SI_KERNEL, 0, kBusySp, kMainStack, "Breakpoint"},
 
     {"a signal the filter does not handle", SIGABRT, SI_TKILL, 0, kBusySp, kMainStack,
      "Unknown (&H00000000)"},
