@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     # building
-    cmake ninja-build g++ pkg-config qt6-base-dev
+    cmake ninja-build g++ pkg-config qt6-base-dev libqt6opengl6-dev libmpv-dev
     # testing
     libgtest-dev
 )

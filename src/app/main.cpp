@@ -9,6 +9,7 @@
 #include "platform/Clock.h"
 #include "platform/CursorCounter.h"
 #include "platform/MessageBoxes.h"
+#include "platform/ProcessControl.h"
 #include "platform/ProfileFile.h"
 #include "platform/RandomSource.h"
 #include "platform/Services.h"
@@ -65,8 +66,9 @@ int main(int argc, char** argv) {
     vimbrel::platform::SystemRandomSource random;
     vimbrel::platform::CursorCounter cursor;
     vimbrel::CurrentModeOnly displayModes = ScreenAsItIs();
-    vimbrel::platform::Services services{profiles, messageBoxes, clock,
-                                         random,   cursor,       displayModes};
+    vimbrel::platform::SystemProcessControl process;
+    vimbrel::platform::Services services{profiles, messageBoxes, clock,  random,
+                                         cursor,   displayModes, process};
     vimbrel::ProgramState state;
 
     const std::string commandLine = vimbrel::JoinArguments(argc, argv);

@@ -11,6 +11,7 @@ class MessageBoxes;
 class Clock;
 class RandomSource;
 class CursorCounter;
+class ProcessControl;
 
 // The system services the program's logic reaches through, gathered so that
 // a window or a test hands over one thing. main() builds the real ones; a
@@ -23,6 +24,7 @@ struct Services {
     RandomSource& random;
     CursorCounter& cursor;
     DisplayModeSource& displayModes;
+    ProcessControl& process;
 };
 
 } // namespace vimbrel::platform

@@ -55,8 +55,8 @@ std::optional<DisplayMode> TableModeSource::Mode(int i) {
 
 TestPlatform::TestPlatform(std::vector<float> randomValues)
     : profiles(std::filesystem::path()),
-      random(std::move(randomValues)), services{profiles, messageBoxes, clock,
-                                                random,   cursor,       displayModes},
+      random(std::move(randomValues)), services{profiles, messageBoxes, clock,  random,
+                                                cursor,   displayModes, process},
       m_previousHome(Getenv("VIMBREL_HOME")), m_previousRuntime(Getenv("XDG_RUNTIME_DIR")),
       m_previousDirectory(std::filesystem::current_path()) {
     ::setenv("VIMBREL_HOME", m_home.path().c_str(), 1);

@@ -5,6 +5,7 @@
 #include "platform/Clock.h"
 #include "platform/CursorCounter.h"
 #include "platform/MessageBoxes.h"
+#include "platform/ProcessControl.h"
 #include "platform/ProfileFile.h"
 #include "platform/RandomSource.h"
 #include "platform/Services.h"
@@ -66,6 +67,18 @@ private:
     std::vector<DisplayMode> m_modes;
 };
 
+// Thrown by EndingProcessControl where the program would end on the spot.
+struct ProcessEnded {
+    int exitCode;
+};
+
+// Test double: ending the process would end the test run; this throws
+// ProcessEnded instead, which the test catches.
+class EndingProcessControl final : public platform::ProcessControl {
+public:
+    [[noreturn]] void EndAtOnce(int exitCode) override { throw ProcessEnded{exitCode}; }
+};
+
 // The program's services for one test: real profile files and cursor
 // counter, a settings directory of the test's own (VIMBREL_HOME points at
 // it while the object lives), a fixed random sequence and answered
@@ -84,6 +97,7 @@ public:
     SequenceRandomSource random;
     platform::CursorCounter cursor;
     CurrentModeOnly displayModes{800, 800, 24};
+    EndingProcessControl process;
     platform::Services services;
 
 private:
