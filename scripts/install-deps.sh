@@ -5,13 +5,18 @@ set -euo pipefail
 
 packages=(
     # building
-    cmake ninja-build g++ pkg-config qt6-base-dev libqt6opengl6-dev libmpv-dev
-    # testing
+    cmake ninja-build g++ pkg-config qt6-base-dev libqt6opengl6-dev libmpv-dev libsodium-dev
     libgtest-dev
+    # the show's fonts
+    fonts-dejavu-core
 )
-if [ "${1:-}" = "--fuzz" ]; then
-    packages+=(clang libclang-rt-14-dev)
-fi
+# testing: a virtual X server, typing and screenshots, and test media
+testing=(xvfb xauth xdotool x11-utils imagemagick ffmpeg)
+case "${1:-}" in
+    --fuzz) packages+=(clang libclang-rt-14-dev) ;;
+    --tests) packages+=("${testing[@]}") ;;
+    --headless) packages+=(xvfb xauth xdotool x11-utils imagemagick) ;;
+esac
 
 missing=()
 for package in "${packages[@]}"; do

@@ -14,8 +14,10 @@
 #include "platform/RandomSource.h"
 #include "platform/Services.h"
 #include "runtime/Error.h"
+#include "show/MainForm.h"
 #include "startup/CommandLine.h"
 #include "startup/ProgramState.h"
+#include "startup/UntrappedError.h"
 
 #include <QApplication>
 #include <QScreen>
@@ -42,6 +44,24 @@ vimbrel::CurrentModeOnly ScreenAsItIs() {
         return {0, 0, 0};
     }
     return {screen->size().width(), screen->size().height(), screen->depth()};
+}
+
+int RunSlideshow(vimbrel::ProgramState& state, vimbrel::platform::Services& services) {
+    vimbrel::MainForm form(state, services);
+    bool loaded = false;
+    vimbrel::Guarded(services.messageBoxes, [&] {
+        form.Form_Load();
+        loaded = true;
+    });
+    if (!loaded) {
+        return 1;
+    }
+    form.show();
+    form.activateWindow();
+    form.setFocus();
+    // Every key is the show's while it runs, whichever window had the focus.
+    form.grabKeyboard();
+    return QApplication::exec();
 }
 
 } // namespace
@@ -91,6 +111,7 @@ int main(int argc, char** argv) {
         }
         return 0;
     case vimbrel::Handover::Slideshow:
+        return RunSlideshow(state, services);
     case vimbrel::Handover::Configuration:
     case vimbrel::Handover::Preview:
     case vimbrel::Handover::PasswordChange:

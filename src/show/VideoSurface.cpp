@@ -1,1 +1,366 @@
-// placeholder
+#include "show/VideoSurface.h"
+
+#include "runtime/Error.h"
+
+#include <QOffscreenSurface>
+#include <QOpenGLContext>
+#include <QOpenGLFramebufferObject>
+#include <QPainter>
+#include <clocale>
+#include <cstdlib>
+#include <cstring>
+#include <mpv/client.h>
+#include <mpv/render.h>
+#include <mpv/render_gl.h>
+
+namespace vimbrel {
+
+// One way of drawing: owns mpv's render context and turns frames into
+// pictures. Every call happens on the UI thread.
+//
+// No render call waits for the frame's display time
+// (MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME = 0): the UI thread renders, and a
+// frame shown a few milliseconds early does no harm here.
+class VideoSurface::Renderer {
+public:
+    virtual ~Renderer() = default;
+    virtual RenderPath Path() const = 0;
+    virtual void SetUpdateCallback(mpv_render_update_fn callback, void* context) = 0;
+    // Tells mpv that its update callback was seen; returns mpv's update flags.
+    virtual uint64_t Update() = 0;
+    // Draws the current frame at the size given, in device pixels.
+    virtual void Render(QSize size, QImage& target) = 0;
+    // Takes the due frame without drawing it: mpv's video clock waits for
+    // each frame to be taken, so a hidden player must still take them or its
+    // video would crawl.
+    virtual void Skip() = 0;
+};
+
+namespace {
+
+const char kSource[] = "MediaPlayer1";
+
+bool SoftwareForced() {
+    const char* choice = std::getenv("VIMBREL_VIDEO_OUTPUT");
+    return choice != nullptr && std::strcmp(choice, "software") == 0;
+}
+
+class SoftwareRenderer final : public VideoSurface::Renderer {
+public:
+    explicit SoftwareRenderer(mpv_handle* core) {
+        char api[] = MPV_RENDER_API_TYPE_SW;
+        mpv_render_param params[] = {{MPV_RENDER_PARAM_API_TYPE, api},
+                                     {MPV_RENDER_PARAM_INVALID, nullptr}};
+        const int status = mpv_render_context_create(&m_context, core, params);
+        if (status < 0) {
+            throw Error(ErrorNumber::DeviceIoError, kSource,
+                        std::string("Cannot draw video: ") + mpv_error_string(status));
+        }
+    }
+    ~SoftwareRenderer() override {
+        mpv_render_context_set_update_callback(m_context, nullptr, nullptr);
+        mpv_render_context_free(m_context);
+    }
+    SoftwareRenderer(const SoftwareRenderer&) = delete;
+    SoftwareRenderer& operator=(const SoftwareRenderer&) = delete;
+
+    VideoSurface::RenderPath Path() const override { return VideoSurface::RenderPath::Software; }
+    void SetUpdateCallback(mpv_render_update_fn callback, void* context) override {
+        mpv_render_context_set_update_callback(m_context, callback, context);
+    }
+    uint64_t Update() override { return mpv_render_context_update(m_context); }
+
+    void Render(QSize size, QImage& target) override {
+        if (target.size() != size || target.format() != QImage::Format_RGBX8888) {
+            target = AlignedImage(size);
+        }
+        // bits() first: it may detach, and the stride is that of the result.
+        void* pixels = target.bits();
+        std::size_t stride = static_cast<std::size_t>(target.bytesPerLine());
+        int dimensions[2] = {size.width(), size.height()};
+        // "rgb0" is QImage's RGBX8888: bytes R, G, B, unused, at rising addresses.
+        char format[] = "rgb0";
+        int noBlocking = 0;
+        mpv_render_param params[] = {{MPV_RENDER_PARAM_SW_SIZE, dimensions},
+                                     {MPV_RENDER_PARAM_SW_FORMAT, format},
+                                     {MPV_RENDER_PARAM_SW_STRIDE, &stride},
+                                     {MPV_RENDER_PARAM_SW_POINTER, pixels},
+                                     {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &noBlocking},
+                                     {MPV_RENDER_PARAM_INVALID, nullptr}};
+        mpv_render_context_render(m_context, params);
+    }
+
+    void Skip() override {
+        int skip = 1;
+        int noBlocking = 0;
+        mpv_render_param params[] = {{MPV_RENDER_PARAM_SKIP_RENDERING, &skip},
+                                     {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &noBlocking},
+                                     {MPV_RENDER_PARAM_INVALID, nullptr}};
+        mpv_render_context_render(m_context, params);
+    }
+
+private:
+    // mpv's scalers take their fast path only with rows that start on
+    // 64-byte boundaries; anything less makes it copy the whole frame.
+    static QImage AlignedImage(QSize size) {
+        constexpr std::size_t alignment = 64;
+        const std::size_t row = static_cast<std::size_t>(size.width()) * 4;
+        const std::size_t stride = (row + alignment - 1) / alignment * alignment;
+        void* buffer =
+            std::aligned_alloc(alignment, stride * static_cast<std::size_t>(size.height()));
+        if (buffer == nullptr) {
+            return QImage(size, QImage::Format_RGBX8888);
+        }
+        QImage image(static_cast<uchar*>(buffer), size.width(), size.height(),
+                     static_cast<qsizetype>(stride), QImage::Format_RGBX8888, &std::free, buffer);
+        image.fill(Qt::black);
+        return image;
+    }
+
+    mpv_render_context* m_context = nullptr;
+};
+
+class GlRenderer final : public VideoSurface::Renderer {
+public:
+    // A renderer when this platform gives us an OpenGL context and mpv
+    // accepts it; nullptr otherwise.
+    static std::unique_ptr<GlRenderer> TryCreate(mpv_handle* core) {
+        auto renderer = std::unique_ptr<GlRenderer>(new GlRenderer());
+        return renderer->Initialise(core) ? std::move(renderer) : nullptr;
+    }
+
+    ~GlRenderer() override {
+        if (m_context != nullptr) {
+            mpv_render_context_set_update_callback(m_context, nullptr, nullptr);
+            // mpv frees its GL objects, so our context must be current.
+            m_gl.makeCurrent(&m_surface);
+            mpv_render_context_free(m_context);
+            m_framebuffer.reset();
+            m_gl.doneCurrent();
+        }
+    }
+    GlRenderer(const GlRenderer&) = delete;
+    GlRenderer& operator=(const GlRenderer&) = delete;
+
+    VideoSurface::RenderPath Path() const override { return VideoSurface::RenderPath::OpenGL; }
+    void SetUpdateCallback(mpv_render_update_fn callback, void* context) override {
+        mpv_render_context_set_update_callback(m_context, callback, context);
+    }
+    uint64_t Update() override {
+        m_gl.makeCurrent(&m_surface);
+        const uint64_t flags = mpv_render_context_update(m_context);
+        m_gl.doneCurrent();
+        return flags;
+    }
+
+    void Render(QSize size, QImage& target) override {
+        if (!m_gl.makeCurrent(&m_surface)) {
+            return;
+        }
+        if (m_framebuffer == nullptr || m_framebuffer->size() != size) {
+            m_framebuffer = std::make_unique<QOpenGLFramebufferObject>(size);
+        }
+        mpv_opengl_fbo framebuffer{static_cast<int>(m_framebuffer->handle()), size.width(),
+                                   size.height(), 0};
+        // Unflipped, mpv puts the picture's top row first in memory, which
+        // is the order a QImage wants; the read-back then needs no flip.
+        int flip = 0;
+        int noBlocking = 0;
+        mpv_render_param params[] = {{MPV_RENDER_PARAM_OPENGL_FBO, &framebuffer},
+                                     {MPV_RENDER_PARAM_FLIP_Y, &flip},
+                                     {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &noBlocking},
+                                     {MPV_RENDER_PARAM_INVALID, nullptr}};
+        mpv_render_context_render(m_context, params);
+        target = m_framebuffer->toImage(false);
+        m_gl.doneCurrent();
+    }
+
+    void Skip() override {
+        if (!m_gl.makeCurrent(&m_surface)) {
+            return;
+        }
+        int skip = 1;
+        int noBlocking = 0;
+        mpv_render_param params[] = {{MPV_RENDER_PARAM_SKIP_RENDERING, &skip},
+                                     {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &noBlocking},
+                                     {MPV_RENDER_PARAM_INVALID, nullptr}};
+        mpv_render_context_render(m_context, params);
+        m_gl.doneCurrent();
+    }
+
+private:
+    GlRenderer() = default;
+
+    bool Initialise(mpv_handle* core) {
+        m_surface.create();
+        if (!m_surface.isValid() || !m_gl.create() || !m_gl.makeCurrent(&m_surface)) {
+            return false;
+        }
+        mpv_opengl_init_params init{&GlRenderer::ProcAddress, &m_gl};
+        char api[] = MPV_RENDER_API_TYPE_OPENGL;
+        mpv_render_param params[] = {{MPV_RENDER_PARAM_API_TYPE, api},
+                                     {MPV_RENDER_PARAM_OPENGL_INIT_PARAMS, &init},
+                                     {MPV_RENDER_PARAM_INVALID, nullptr}};
+        const int status = mpv_render_context_create(&m_context, core, params);
+        m_gl.doneCurrent();
+        if (status < 0) {
+            m_context = nullptr;
+            return false;
+        }
+        return true;
+    }
+
+    static void* ProcAddress(void* context, const char* name) {
+        return reinterpret_cast<void*>(static_cast<QOpenGLContext*>(context)->getProcAddress(name));
+    }
+
+    QOffscreenSurface m_surface;
+    QOpenGLContext m_gl;
+    std::unique_ptr<QOpenGLFramebufferObject> m_framebuffer;
+    mpv_render_context* m_context = nullptr;
+};
+
+std::unique_ptr<VideoSurface::Renderer> MakeRenderer(mpv_handle* core) {
+    if (!SoftwareForced()) {
+        if (auto renderer = GlRenderer::TryCreate(core)) {
+            return renderer;
+        }
+    }
+    return std::make_unique<SoftwareRenderer>(core);
+}
+
+} // namespace
+
+MpvCore CreateMpvCore(std::string audioOutput) {
+    // mpv refuses to start under a numeric locale other than "C", which
+    // QApplication may have set from the environment.
+    std::setlocale(LC_NUMERIC, "C");
+    mpv_handle* handle = mpv_create();
+    if (handle == nullptr) {
+        throw Error(ErrorNumber::CannotPlayMedia, kSource, "The media player cannot start");
+    }
+    MpvCore core(handle, &mpv_terminate_destroy);
+    if (audioOutput.empty()) {
+        if (const char* chosen = std::getenv("VIMBREL_AUDIO_OUTPUT")) {
+            audioOutput = chosen;
+        }
+    }
+    const std::pair<const char*, const char*> options[] = {
+        {"vo", "libmpv"},
+        // mpv would otherwise keep the system's screen saver from starting,
+        // and this program is the screen saver.
+        {"stop-screensaver", "no"},
+        {"idle", "yes"},
+        {"keep-open", "no"},
+        {"input-default-bindings", "no"},
+        {"input-vo-keyboard", "no"},
+        {"osc", "no"},
+        {"terminal", "no"},
+        {"hwdec", "no"},
+        // Without hardware decoding the OpenGL drawing needs no decoder
+        // interop, and probing for one only prints noise (a missing CUDA).
+        {"gpu-hwdec-interop", "no"},
+        // A sound file's cover picture would make it a video.
+        {"audio-display", "no"},
+        {"sub-auto", "no"},
+        {"ytdl", "no"},
+        // Without a sound device a sound would end at once with an error;
+        // silence keeps the show's pacing.
+        {"audio-fallback-to-null", "yes"},
+    };
+    for (const auto& [name, value] : options) {
+        // Options of parts left out of this mpv build (the on-screen
+        // controller) do not matter.
+        mpv_set_option_string(handle, name, value);
+    }
+    if (!audioOutput.empty() && mpv_set_option_string(handle, "ao", audioOutput.c_str()) < 0) {
+        throw Error(ErrorNumber::CannotPlayMedia, kSource, "Unknown audio output: " + audioOutput);
+    }
+    const int status = mpv_initialize(handle);
+    if (status < 0) {
+        throw Error(ErrorNumber::CannotPlayMedia, kSource,
+                    std::string("The media player cannot start: ") + mpv_error_string(status));
+    }
+    return core;
+}
+
+VideoSurface::VideoSurface(MpvCore core, QWidget* parent)
+    : QWidget(parent), m_core(std::move(core)), m_renderer(MakeRenderer(m_core.get())) {
+    // Pointer input belongs to the player around the surface.
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    m_renderer->SetUpdateCallback(&VideoSurface::OnMpvUpdate, this);
+}
+
+VideoSurface::~VideoSurface() {
+    // The render context goes while the core is certainly alive: m_core is
+    // released only after this body.
+    m_renderer.reset();
+}
+
+VideoSurface::RenderPath VideoSurface::Path() const {
+    return m_renderer->Path();
+}
+
+void VideoSurface::Clear() {
+    m_frame = QImage();
+    update();
+}
+
+void VideoSurface::OnMpvUpdate(void* context) {
+    // Called on one of mpv's threads, where no mpv call is allowed: hand the
+    // work to the UI thread.
+    auto* surface = static_cast<VideoSurface*>(context);
+    if (!surface->m_renderQueued.exchange(true)) {
+        QMetaObject::invokeMethod(surface, &VideoSurface::RenderPending, Qt::QueuedConnection);
+    }
+}
+
+void VideoSurface::RequestRender() {
+    m_redrawWanted = true;
+    if (!m_renderQueued.exchange(true)) {
+        QMetaObject::invokeMethod(this, &VideoSurface::RenderPending, Qt::QueuedConnection);
+    }
+}
+
+void VideoSurface::RenderPending() {
+    m_renderQueued = false;
+    const bool frameDue = (m_renderer->Update() & MPV_RENDER_UPDATE_FRAME) != 0;
+    if (!frameDue && !m_redrawWanted) {
+        return;
+    }
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels = (QSizeF(size()) * ratio).toSize();
+    if (!isVisible() || pixels.isEmpty()) {
+        // The redraw waits for the show event that will ask for it again.
+        if (frameDue) {
+            m_renderer->Skip();
+        }
+        return;
+    }
+    m_redrawWanted = false;
+    m_renderer->Render(pixels, m_frame);
+    m_frame.setDevicePixelRatio(ratio);
+    update();
+}
+
+void VideoSurface::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    if (m_frame.isNull()) {
+        painter.fillRect(rect(), Qt::black);
+        return;
+    }
+    // Right after a resize the frame may still have the old size until the
+    // queued render catches up; stretching it beats a flash of background.
+    painter.drawImage(rect(), m_frame);
+}
+
+void VideoSurface::resizeEvent(QResizeEvent*) {
+    RequestRender();
+}
+
+void VideoSurface::showEvent(QShowEvent*) {
+    RequestRender();
+}
+
+} // namespace vimbrel

@@ -1,0 +1,214 @@
+// Benchmarks of the picture show, printed as figures and as ratios against
+// a baseline measured in the same run:
+//
+//   picture change   from the tick that advances to the new picture painted,
+//                    for a 6000 x 4000 JPEG on a 1920 x 1080 screen with
+//                    "Size Images Down", against `djpeg -scale 1/2` of the
+//                    same file; once after the picture before stood for a
+//                    second (target <= 0.25x), once as a show's first
+//                    picture (target <= 1.3x)
+//   memory           peak resident size over a show of 24-megapixel JPEGs
+//                    (target < 200 MB)
+//   rest             processor time while a picture stands (target < 1 % of
+//                    one core)
+//
+// Run: build/bench/show_bench [folder for the test pictures]
+
+#include "display/DisplayModes.h"
+#include "platform/Clock.h"
+#include "platform/CursorCounter.h"
+#include "platform/MessageBoxes.h"
+#include "platform/ProcessControl.h"
+#include "platform/ProfileFile.h"
+#include "platform/RandomSource.h"
+#include "platform/Services.h"
+#include "show/MainForm.h"
+#include "startup/Main.h"
+#include "startup/ProgramState.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QImage>
+#include <QPainter>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTimer>
+#include <clocale>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sys/resource.h>
+
+namespace fs = std::filesystem;
+using namespace vimbrel;
+
+namespace {
+
+void WritePhoto(const fs::path& path, QRgb tint) {
+    // Detail everywhere, so the decoder has real work to do.
+    QImage photo(6000, 4000, QImage::Format_RGB32);
+    QRandomGenerator generator(static_cast<quint32>(tint));
+    for (int y = 0; y < photo.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(photo.scanLine(y));
+        for (int x = 0; x < photo.width(); ++x) {
+            const int noise = static_cast<int>(generator.bounded(64));
+            line[x] =
+                qRgb((qRed(tint) + x / 30 + noise) & 0xFF, (qGreen(tint) + y / 20 + noise) & 0xFF,
+                     (qBlue(tint) + (x + y) / 50) & 0xFF);
+        }
+    }
+    photo.save(QString::fromStdString(path.string()), "JPG", 88);
+}
+
+double DjpegHalfSeconds(const fs::path& photo) {
+    double best = 1e9;
+    for (int i = 0; i < 3; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        QProcess djpeg;
+        djpeg.setStandardOutputFile(QProcess::nullDevice());
+        djpeg.start("djpeg", {"-scale", "1/2", QString::fromStdString(photo.string())});
+        djpeg.waitForFinished(60000);
+        best = std::min(best, static_cast<double>(timer.nsecsElapsed()) / 1e9);
+    }
+    return best;
+}
+
+double CpuSeconds() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+long PeakResidentMegabytes() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024;
+}
+
+// Lets the show run on its own event loop for a while, as it does between
+// ticks: the process sleeps until the next event.
+void Settle(int milliseconds) {
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+struct Show {
+    platform::ProfileFiles profiles{fs::path()};
+    platform::ScreenMessageBoxes messageBoxes;
+    platform::SystemClock clock;
+    platform::SystemRandomSource random;
+    platform::CursorCounter cursor;
+    CurrentModeOnly modes{1920, 1080, 24};
+    platform::SystemProcessControl process;
+    platform::Services services{profiles, messageBoxes, clock, random, cursor, modes, process};
+    ProgramState state;
+};
+
+void WriteCollection(const fs::path& home, const fs::path& pictures, int interval) {
+    std::ofstream(home / "vimbrel.ini", std::ios::binary)
+        << "[Options]\r\nSettings=vimbrel000.ini\r\n";
+    std::ofstream(home / "vimbrel000.ini", std::ios::binary)
+        << "[Options]\r\nRandomFolder=0\r\nFolders=1\r\nMouseMoves=0\r\n[Folder1]\r\nCenter=1\r\n"
+        << "ImageScale=2\r\nRandomOrder=0\r\nInterval=" << interval
+        << "\r\nSet=" << pictures.string() << "\r\n";
+}
+
+std::unique_ptr<MainForm> StartShow(Show& show) {
+    Main(show.state, show.services, "/S");
+    // A 1920 x 1080 screen, whatever the test platform's own is.
+    show.state.screen.ScreenWidth = 1920 * 15;
+    show.state.screen.ScreenHeight = 1080 * 15;
+    auto form = std::make_unique<MainForm>(show.state, show.services);
+    form->Form_Load();
+    form->show();
+    form->repaint();
+    return form;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication application(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+    const fs::path work =
+        argc > 1 ? fs::path(argv[1]) : fs::temp_directory_path() / "vimbrel-bench";
+    const fs::path pictures = work / "pictures";
+    const fs::path home = work / "settings";
+    fs::create_directories(pictures);
+    fs::create_directories(home);
+    ::setenv("VIMBREL_HOME", home.c_str(), 1);
+    ::setenv("XDG_RUNTIME_DIR", work.c_str(), 1);
+    ::setenv("VIMBREL_AUDIO_OUTPUT", "null", 1);
+
+    const QRgb tints[] = {qRgb(200, 40, 40),  qRgb(40, 200, 40),  qRgb(40, 40, 200),
+                          qRgb(200, 200, 40), qRgb(40, 200, 200), qRgb(200, 40, 200)};
+    for (int i = 0; i < 6; ++i) {
+        const fs::path photo = pictures / ("photo" + std::to_string(i) + ".jpg");
+        if (!fs::exists(photo)) {
+            std::printf("making %s\n", photo.c_str());
+            WritePhoto(photo, tints[i]);
+        }
+    }
+    const double djpeg = DjpegHalfSeconds(pictures / "photo1.jpg");
+    std::printf("djpeg -scale 1/2, 6000x4000:            %7.1f ms (baseline)\n", djpeg * 1000);
+
+    // The first picture of a show.
+    WriteCollection(home, pictures, 1);
+    double first = 0;
+    double change = 0;
+    {
+        Show show;
+        QElapsedTimer timer;
+        timer.start();
+        auto form = StartShow(show);
+        first = static_cast<double>(timer.nsecsElapsed()) / 1e9;
+        // The next picture, after this one stood for more than a second.
+        Settle(1200);
+        timer.restart();
+        form->TickCount = 100;
+        form->Timer1_Timer();
+        form->repaint();
+        change = static_cast<double>(timer.nsecsElapsed()) / 1e9;
+        form->close();
+    }
+    std::printf(
+        "first picture of a show, to painted:     %7.1f ms  = %.2fx djpeg (target <= 1.3x)\n",
+        first * 1000, first / djpeg);
+    std::printf(
+        "picture change after 1 s, to painted:    %7.1f ms  = %.2fx djpeg (target <= 0.25x)\n",
+        change * 1000, change / djpeg);
+
+    // Memory over a show of 24-megapixel pictures, and rest while one stands.
+    {
+        Show show;
+        auto form = StartShow(show);
+        for (int i = 0; i < 12; ++i) {
+            Settle(300);
+            form->TickCount = 100;
+            form->Timer1_Timer();
+            form->repaint();
+        }
+        std::printf("peak resident size over 12 changes:      %7ld MB (target < 200 MB)\n",
+                    PeakResidentMegabytes());
+
+        WriteCollection(home, pictures, 5);
+        Settle(1500);
+        const double cpuBefore = CpuSeconds();
+        QElapsedTimer wall;
+        wall.start();
+        form->TickCount = -30000; // keep this picture standing
+        Settle(10000);
+        const double busy =
+            (CpuSeconds() - cpuBefore) / (static_cast<double>(wall.nsecsElapsed()) / 1e9);
+        std::printf(
+            "processor while a picture stands (10 s): %7.2f %% of one core (target < 1 %%)\n",
+            busy * 100);
+        form->close();
+    }
+    return 0;
+}

@@ -1,0 +1,40 @@
+#include "controls/PasswordPrompt.h"
+
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+namespace vimbrel {
+
+std::optional<std::string> AskForPassword(QWidget* owner) {
+    QDialog dialog(owner);
+    dialog.setObjectName(kPasswordPromptName);
+    dialog.setWindowTitle("Vimbrel");
+    // Above the full-screen show, which stays on top itself.
+    dialog.setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint);
+    dialog.setModal(true);
+
+    auto* label = new QLabel("Type the screen-saver password to end the show:", &dialog);
+    auto* field = new QLineEdit(&dialog);
+    field->setObjectName(kPasswordFieldName);
+    field->setEchoMode(QLineEdit::Password);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(label);
+    layout->addWidget(field);
+    layout->addWidget(buttons);
+    field->setFocus();
+    dialog.activateWindow();
+
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return field->text().toStdString();
+}
+
+} // namespace vimbrel

@@ -1,0 +1,88 @@
+// The picture presenter of the show window: loads the current picture,
+// enforces the collection's size limits, scales and places it as the
+// folder asks, and captions it with its name.
+
+#include "catalogue/PlayList.h"
+#include "platform/FileSystem.h"
+#include "platform/Services.h"
+#include "show/CaptionLabel.h"
+#include "show/ImageLayout.h"
+#include "show/MainForm.h"
+#include "show/MarkedFiles.h"
+#include "show/PictureArea.h"
+#include "show/Twips.h"
+#include "startup/ProgramState.h"
+#include "startup/SharedHelpers.h"
+
+namespace vimbrel {
+
+namespace {
+
+std::string PathInShownFolder(const std::string& name) {
+    return (platform::CurrentDirectory() / name).string();
+}
+
+} // namespace
+
+void MainForm::VimbleImage() {
+    const CollectionSettings& settings = m_state.model.settings;
+    const FolderEntry& folder =
+        m_state.model.FolderTable[static_cast<std::size_t>(settings.CurrentFolder)];
+    const std::string currentFile = m_state.catalogue.CurrentFile;
+
+    Image1->hide();
+    Label1->hide();
+    const int32_t availableHeight = AvailableHeight();
+    const int32_t screenWidth = m_state.screen.ScreenWidth;
+
+    LoadedPicture picture = m_loader.Load(PathInShownFolder(currentFile), DecodeSizeForFolder());
+    if (picture.image.isNull()) {
+        // The picture area keeps the picture it had; the size checks would
+        // measure that one, so they are not made.
+        MarkUnusableFile(m_state, m_services);
+    } else {
+        m_naturalPixels = picture.natural;
+        Image1->SetPicture(std::move(picture.image));
+        if (const auto limit =
+                BrokenSizeLimit(m_naturalPixels.width(), m_naturalPixels.height(), settings)) {
+            RenameForSizeLimit(m_state, m_services, *limit);
+        }
+    }
+
+    const PictureSize natural{
+        static_cast<float>(m_naturalPixels.width() * platform::TwipsPerPixelX),
+        static_cast<float>(m_naturalPixels.height() * platform::TwipsPerPixelY)};
+    const PictureSize shown =
+        ScalePicture(natural, folder.ImageScale, availableHeight, screenWidth);
+    Image1->SetStretch(folder.ImageScale >= SizeImagesUp && folder.ImageScale <= SizeImagesToFit);
+    const PicturePlace place =
+        PlacePicture(shown, folder.Center, availableHeight, screenWidth, m_services.random);
+    PlaceInTwips(Image1, place.top, place.left, shown.W, shown.H);
+
+    Label1->SetCaption(ReplaceText(NameBeforeFirstDot(currentFile), "&", "&&"));
+    Label1->setGeometry(ToPixelsX(place.left), ToPixelsY(place.top + shown.H), ToPixelsX(shown.W),
+                        Label1->height());
+    if (folder.Captions == 1) {
+        Label1->show();
+    }
+    Image1->show();
+    PrefetchNextPicture();
+}
+
+void MainForm::PrefetchNextPicture() {
+    const CatalogueState& catalogue = m_state.catalogue;
+    if (catalogue.PlayListCount < 2) {
+        return;
+    }
+    const int32_t next = (catalogue.PlayListPosition + 1) % catalogue.PlayListCount;
+    const std::string& name = catalogue.PlayList[static_cast<std::size_t>(next)];
+    if (!IsSupportedFile(catalogue.SupportedPatterns, name)) {
+        return;
+    }
+    const std::string extension = ExtensionOf(name);
+    if (extension == "JPG" || extension == "GIF" || extension == "BMP") {
+        m_loader.Prefetch(PathInShownFolder(name), DecodeSizeForFolder());
+    }
+}
+
+} // namespace vimbrel

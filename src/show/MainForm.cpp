@@ -1,0 +1,308 @@
+#include "show/MainForm.h"
+
+#include "catalogue/PlayList.h"
+#include "controls/Passwords.h"
+#include "platform/Clock.h"
+#include "platform/CursorCounter.h"
+#include "platform/ProfileFile.h"
+#include "platform/RandomSource.h"
+#include "platform/Registry.h"
+#include "platform/Services.h"
+#include "runtime/Conversions.h"
+#include "settings/CollectionStore.h"
+#include "show/CaptionLabel.h"
+#include "show/Emblem.h"
+#include "show/ImageLayout.h"
+#include "show/MediaPlayer.h"
+#include "show/PictureArea.h"
+#include "show/ShowPacing.h"
+#include "show/Twips.h"
+#include "startup/Main.h"
+#include "startup/ProgramState.h"
+#include "startup/SharedHelpers.h"
+#include "startup/UntrappedError.h"
+
+#include <QCloseEvent>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QScreen>
+#include <QTimer>
+#include <cmath>
+
+namespace vimbrel {
+
+namespace {
+
+// The caption's height: one line of its 16-pixel font with a little room.
+constexpr int kCaptionHeightPixels = 25;
+constexpr double kParked = -10000;
+
+QColor ColorOf(int32_t value) {
+    const auto rgb = static_cast<uint32_t>(value);
+    return QColor(static_cast<int>(rgb & 0xFF), static_cast<int>((rgb >> 8) & 0xFF),
+                  static_cast<int>((rgb >> 16) & 0xFF));
+}
+
+bool IsPictureExtension(const std::string& extension) {
+    return extension == "JPG" || extension == "GIF" || extension == "BMP";
+}
+
+bool IsSoundExtension(const std::string& extension) {
+    for (const char* sound : {"WAV", "MP3", "MID", "RMI", "M3U", "ASX", "WMA"}) {
+        if (extension == sound) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+MainForm::MainForm(ProgramState& state, platform::Services& services)
+    : m_state(state), m_services(services) {
+    setObjectName("MainForm");
+    setWindowTitle(
+        QString::fromUtf8(kSlideshowTitle.data(), static_cast<qsizetype>(kSlideshowTitle.size())));
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    setMouseTracking(true);
+    setAutoFillBackground(true);
+    setFocusPolicy(Qt::StrongFocus);
+    // Another show started now finds this one by its title.
+    m_titleLock.Acquire(kSlideshowTitle);
+
+    Image1 = new PictureArea(this);
+    Image1->hide();
+    Label1 = new CaptionLabel(this);
+    Label1->hide();
+    Label1->resize(Label1->width(), kCaptionHeightPixels);
+    MediaPlayer1 = new MediaPlayer(this);
+    MediaPlayer1->hide();
+    Image2 = DrawEmblem();
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName("Timer1");
+    Timer1->setTimerType(Qt::CoarseTimer);
+
+    connect(Timer1, &QTimer::timeout, this,
+            [this] { Guarded(m_services.messageBoxes, [this] { Timer1_Timer(); }); });
+    connect(Image1, &PictureArea::PointerEvent, this, [this] { Terminate(); });
+    for (auto signal : {&MediaPlayer::MouseMoved, &MediaPlayer::MouseDown, &MediaPlayer::Clicked,
+                        &MediaPlayer::DoubleClicked}) {
+        connect(MediaPlayer1, signal, this, [this] { Terminate(); });
+    }
+    connect(MediaPlayer1, &MediaPlayer::EndOfStream, this, [this](int32_t result) {
+        Guarded(m_services.messageBoxes, [this, result] { MediaPlayer1_EndOfStream(result); });
+    });
+}
+
+MainForm::~MainForm() = default;
+
+void MainForm::Form_Load() {
+    const ScreenState& screen = m_state.screen;
+    // The pointer goes to the screen's centre before the window appears, so
+    // that the move itself does not count as the viewer's.
+    const double centreX = static_cast<double>(screen.ScreenWidth) / platform::TwipsPerPixelX / 2;
+    const double centreY = static_cast<double>(screen.ScreenHeight) / platform::TwipsPerPixelY / 2;
+    QCursor::setPos(static_cast<int>(std::nearbyint(centreX)),
+                    static_cast<int>(std::nearbyint(centreY)));
+    raise();
+    PlaceInTwips(this, 0, 0, screen.ScreenWidth, screen.ScreenHeight);
+
+    m_password.UsePassword =
+        CInt(Val(platform::ReadRegistryString(m_services.profiles, platform::kCurrentUserRoot,
+                                              "Control Panel\\Desktop", "ScreenSaveUsePassword")));
+    m_password.PlatformId = ReadVersionInfo();
+    HideCursor(m_services.cursor);
+
+    CollectionSettings& settings = m_state.model.settings;
+    // A hand-edited CurrentFolder outside the table shows the first folder.
+    if (settings.CurrentFolder < 1 || settings.CurrentFolder > settings.Folders) {
+        settings.CurrentFolder = 1;
+    }
+    SetBackground(
+        m_state.model.FolderTable.at(static_cast<std::size_t>(settings.CurrentFolder)).Background);
+    PlaceInTwips(MediaPlayer1, kParked, kParked, MediaPlayer1->width() * 15.0,
+                 MediaPlayer1->height() * 15.0);
+
+    LoadFolderTable(m_state, m_services, settings.CurrentFolder);
+    BuildPlayList(m_state, m_services, m_state.files.CollectionFile);
+    RewindPlayList(m_state.catalogue);
+
+    const FolderEntry& folder =
+        m_state.model.FolderTable[static_cast<std::size_t>(settings.CurrentFolder)];
+    Timer1->start(TimerIntervalMs(folder.Interval));
+    ShowNext();
+}
+
+void MainForm::SetBackground(int32_t color) {
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, ColorOf(color));
+    setPalette(colours);
+}
+
+void MainForm::ShowNext() {
+    const CatalogueState& catalogue = m_state.catalogue;
+    if (!IsSupportedFile(catalogue.SupportedPatterns, catalogue.CurrentFile)) {
+        ShowEmblem();
+        return;
+    }
+    const std::string extension = ExtensionOf(catalogue.CurrentFile);
+    if (IsPictureExtension(extension)) {
+        VimbleImage();
+    } else if (IsSoundExtension(extension)) {
+        // Sounds and play lists are not played by this version of the show;
+        // the picture before stays for another interval.
+    } else {
+        // Nor are videos.
+    }
+}
+
+void MainForm::ShowEmblem() {
+    const double r1 = m_services.random.Rnd();
+    const double r2 = m_services.random.Rnd();
+    const double emblemHeight = kEmblemHeight * platform::TwipsPerPixelY;
+    const double emblemWidth = kEmblemWidth * platform::TwipsPerPixelX;
+    const double top = std::floor((m_state.screen.ScreenHeight - emblemHeight) * r1 + 1);
+    const double left = std::floor((m_state.screen.ScreenWidth - emblemWidth) * r2 + 1);
+    PlaceInTwips(Image1, top, left, emblemWidth, emblemHeight);
+    m_naturalPixels = Image2.size();
+    Image1->SetPicture(Image2);
+    Label1->move(ToPixelsX(left), ToPixelsY(top + emblemHeight));
+}
+
+int32_t MainForm::AvailableHeight() const {
+    const FolderEntry& folder =
+        m_state.model.FolderTable[static_cast<std::size_t>(m_state.model.settings.CurrentFolder)];
+    int32_t available = m_state.screen.ScreenHeight;
+    if (folder.Captions != 0) {
+        available -= static_cast<int32_t>(std::nearbyint(HeightInTwips(Label1)));
+    }
+    return available;
+}
+
+DecodeSizeOf MainForm::DecodeSizeForFolder() const {
+    const FolderEntry& folder =
+        m_state.model.FolderTable[static_cast<std::size_t>(m_state.model.settings.CurrentFolder)];
+    const int16_t imageScale = folder.ImageScale;
+    const int32_t availableHeight = AvailableHeight();
+    const int32_t screenWidth = m_state.screen.ScreenWidth;
+    return [=](QSize natural) {
+        const PictureSize shown =
+            ScalePicture({static_cast<float>(natural.width() * platform::TwipsPerPixelX),
+                          static_cast<float>(natural.height() * platform::TwipsPerPixelY)},
+                         imageScale, availableHeight, screenWidth);
+        return QSize(static_cast<int>(std::ceil(shown.W / platform::TwipsPerPixelX)),
+                     static_cast<int>(std::ceil(shown.H / platform::TwipsPerPixelY)));
+    };
+}
+
+void MainForm::Terminate() {
+    if (CountMouseEvent(m_state.model.settings.MouseMoves, m_state.MouseMoveCount, m_mouseWindow,
+                        m_services.clock.Timer())) {
+        close();
+    }
+}
+
+void MainForm::MediaPlayer1_EndOfStream(int32_t) {
+    MediaPlayer1->Stop();
+    MediaPlayer1->SetFileName("");
+    MediaPlayer1->hide();
+    MediaPlayer1->move(ToPixelsX(kParked), ToPixelsY(kParked));
+    Label1->hide();
+    Timer1->start();
+    m_state.MouseMoveCount = 0;
+}
+
+void MainForm::Timer1_Timer() {
+    const FolderEntry& folder =
+        m_state.model.FolderTable[static_cast<std::size_t>(m_state.model.settings.CurrentFolder)];
+    const TickAction action =
+        NextTickAction(TickCount, folder.Interval, !MediaPlayer1->FileName().empty());
+    if (action == TickAction::Advance) {
+        StepPlayList(m_state.catalogue);
+        ShowNext();
+    }
+}
+
+void MainForm::Form_KeyPress(int) {
+    const CollectionSettings& settings = m_state.model.settings;
+    if (settings.key_Special == 0) {
+        close();
+        return;
+    }
+    // The special keys steer the show; every other character ends it.
+    m_state.MouseMoveCount = 0;
+    close();
+}
+
+bool MainForm::Form_QueryUnload() {
+    if (m_password.PlatformId != 2 && m_password.UsePassword != 0) {
+        RestoreCursor(m_services.cursor);
+        // The prompt needs the keyboard the show holds.
+        releaseKeyboard();
+        const bool accepted = VerifyScreenSavePwd(this, m_state.files.WindowsDirectory);
+        if (!accepted) {
+            HideCursor(m_services.cursor);
+            grabKeyboard();
+            return false;
+        }
+    }
+    return true;
+}
+
+void MainForm::Form_Unload() {
+    MediaPlayer1_EndOfStream(0);
+    RestoreCursor(m_services.cursor);
+    // Nothing to tell the system about the screen saver's end here, and the
+    // display keeps the desktop's mode for the whole show.
+    m_titleLock.Release();
+}
+
+void MainForm::closeEvent(QCloseEvent* event) {
+    if (m_unloaded) {
+        event->accept();
+        return;
+    }
+    bool allowed = false;
+    Guarded(m_services.messageBoxes, [&] { allowed = Form_QueryUnload(); });
+    if (!allowed) {
+        event->ignore();
+        return;
+    }
+    Guarded(m_services.messageBoxes, [&] { Form_Unload(); });
+    m_unloaded = true;
+    event->accept();
+}
+
+void MainForm::keyPressEvent(QKeyEvent* event) {
+    // Only keys that type a character reach the show; arrows, function keys
+    // and modifiers alone do nothing.
+    const QString text = event->text();
+    if (text.isEmpty()) {
+        return;
+    }
+    Guarded(m_services.messageBoxes, [&] { Form_KeyPress(text.at(0).unicode()); });
+}
+
+void MainForm::mouseMoveEvent(QMouseEvent*) {
+    Terminate();
+}
+
+void MainForm::mousePressEvent(QMouseEvent*) {
+    m_pressed = true;
+    Terminate();
+}
+
+void MainForm::mouseReleaseEvent(QMouseEvent*) {
+    // Press and release make a click, which counts as well.
+    if (m_pressed) {
+        Terminate();
+    }
+    m_pressed = false;
+}
+
+void MainForm::mouseDoubleClickEvent(QMouseEvent*) {
+    Terminate();
+}
+
+} // namespace vimbrel

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "controls/EndingTheShow.h"
+#include "platform/WindowTitleLock.h"
+#include "show/PictureLoader.h"
+
+#include <QImage>
+#include <QWidget>
+#include <cstdint>
+
+class QTimer;
+
+namespace vimbrel {
+
+struct ProgramState;
+namespace platform {
+struct Services;
+}
+class PictureArea;
+class CaptionLabel;
+class MediaPlayer;
+
+// The full-screen window of the running show: it covers the screen in the
+// current folder's background colour and shows the folder's entries one
+// after another, paced by its timer. Pointer activity and keys end it.
+class MainForm : public QWidget {
+public:
+    MainForm(ProgramState& state, platform::Services& services);
+    ~MainForm() override;
+
+    // Sets the window up and shows the first entry; runs once, before the
+    // window is shown.
+    void Form_Load();
+    // Presents CurrentFile with the presenter its extension asks for, or the
+    // emblem for an entry taken out of the show.
+    void ShowNext();
+    void VimbleImage();
+    // Counts one pointer event and ends the show when enough have come.
+    void Terminate();
+    // Stops whatever the player plays and returns to the timed show.
+    void MediaPlayer1_EndOfStream(int32_t result);
+    // One tick of the show's timer.
+    void Timer1_Timer();
+    // A typed character.
+    void Form_KeyPress(int keyAscii);
+
+    // The window's parts, by the names the show's behaviour uses.
+    PictureArea* Image1 = nullptr;
+    CaptionLabel* Label1 = nullptr;
+    MediaPlayer* MediaPlayer1 = nullptr;
+    QTimer* Timer1 = nullptr;
+    QImage Image2;
+    int16_t TickCount = 0;
+
+    const PasswordState& password() const { return m_password; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    // The close request: false when the password check refuses it.
+    bool Form_QueryUnload();
+    void Form_Unload();
+    void SetBackground(int32_t color);
+    void ShowEmblem();
+    void PrefetchNextPicture();
+    DecodeSizeOf DecodeSizeForFolder() const;
+    int32_t AvailableHeight() const;
+
+    ProgramState& m_state;
+    platform::Services& m_services;
+    PasswordState m_password;
+    MouseCountingWindow m_mouseWindow;
+    platform::WindowTitleLock m_titleLock;
+    PictureLoader m_loader;
+    QSize m_naturalPixels; // of the picture Image1 holds
+    bool m_pressed = false;
+    bool m_unloaded = false;
+};
+
+} // namespace vimbrel

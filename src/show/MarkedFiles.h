@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+
+namespace vimbrel {
+
+struct ProgramState;
+namespace platform {
+struct Services;
+}
+
+// Takes the current file out of the show: its play-list entry becomes
+// "_" + its name, the file is renamed so (unless its name already begins
+// with "_"), and its old name is recorded under [Options] LastFileName of
+// the collection file. A rename that cannot be made (the new name is
+// taken, a read-only folder, a vanished file) leaves the file as it is; the
+// show goes on either way.
+void MarkUnusableFile(ProgramState& state, platform::Services& services);
+
+// Renames the current picture for breaking a size limit: to
+// "_" + limit + "_" + name, in the play list too. When that rename fails,
+// the file is marked unusable instead. The picture is still shown this
+// time.
+void RenameForSizeLimit(ProgramState& state, platform::Services& services, int16_t limit);
+
+} // namespace vimbrel

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QImage>
+#include <QSize>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+
+namespace vimbrel {
+
+// A picture read for the show: its natural size in pixels (upright, as its
+// orientation tag asks) and the pixels, decoded at the size it will be
+// drawn at when that is smaller, which is much faster for large photographs
+// and keeps memory low.
+struct LoadedPicture {
+    QSize natural;
+    QImage image; // null when the file could not be read as a picture
+};
+
+// The size to decode at, given the natural size.
+using DecodeSizeOf = std::function<QSize(QSize natural)>;
+
+// The most pixels a picture is decoded with (about 128 MB): a picture shown
+// larger than that is drawn from a reduced decode.
+inline constexpr qint64 kMaxDecodedPixels = 32'000'000;
+
+// Reads a picture whole; a null image when the file is missing, unreadable
+// or no picture.
+LoadedPicture ReadPicture(const std::string& path, const DecodeSizeOf& decodeSize);
+
+// Reads pictures, and reads the next one in the background while the
+// current one stands, so that the next change is immediate.
+class PictureLoader {
+public:
+    PictureLoader();
+    ~PictureLoader();
+    PictureLoader(const PictureLoader&) = delete;
+    PictureLoader& operator=(const PictureLoader&) = delete;
+
+    // The picture, from the background read when one was made for the same
+    // file and decode size, else read now.
+    LoadedPicture Load(const std::string& path, const DecodeSizeOf& decodeSize);
+
+    // Starts reading a picture in the background; a later Prefetch replaces
+    // the earlier request.
+    void Prefetch(const std::string& path, DecodeSizeOf decodeSize);
+
+private:
+    struct Slot;
+    std::shared_ptr<Slot> m_slot;
+};
+
+} // namespace vimbrel

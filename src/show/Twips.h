@@ -1,0 +1,26 @@
+#pragma once
+
+#include "platform/Screen.h"
+
+#include <QWidget>
+#include <cmath>
+
+namespace vimbrel {
+
+// The show lays its window out in twips; widgets take pixels.
+inline int ToPixelsX(double twips) {
+    return static_cast<int>(std::lround(twips / platform::TwipsPerPixelX));
+}
+inline int ToPixelsY(double twips) {
+    return static_cast<int>(std::lround(twips / platform::TwipsPerPixelY));
+}
+
+inline void PlaceInTwips(QWidget* widget, double top, double left, double width, double height) {
+    widget->setGeometry(ToPixelsX(left), ToPixelsY(top), ToPixelsX(width), ToPixelsY(height));
+}
+
+inline double HeightInTwips(const QWidget* widget) {
+    return static_cast<double>(widget->height()) * platform::TwipsPerPixelY;
+}
+
+} // namespace vimbrel

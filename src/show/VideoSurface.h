@@ -1,0 +1,94 @@
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+#include <atomic>
+#include <memory>
+#include <string>
+
+struct mpv_handle;
+
+namespace vimbrel {
+
+// Error numbers of the media player, besides the file errors.
+namespace ErrorNumber {
+// mpv cannot start, or a file exists but holds nothing it can play.
+inline constexpr int CannotPlayMedia = 1001;
+// The loaded media cannot answer a question about itself (no clip title).
+inline constexpr int NoMediaInformation = 1002;
+} // namespace ErrorNumber
+
+// The mpv core, shared by the player and its video surface. The surface
+// holds a reference for as long as its render context lives, so the core is
+// destroyed only after the render context has been freed, whatever order the
+// widgets go in.
+using MpvCore = std::shared_ptr<mpv_handle>;
+
+// A started mpv core set up to play for the show: video only through the
+// render API (VideoSurface), no input handling or on-screen controls of its
+// own, the system's screen saver left alone, no hardware decoding. Sound goes
+// to audioOutput, or where empty to VIMBREL_AUDIO_OUTPUT, or where that is
+// unset to mpv's own choice, with silence where no audio device opens.
+// Raises vimbrel::Error when mpv cannot start.
+MpvCore CreateMpvCore(std::string audioOutput);
+
+// Draws the video of an mpv core into a widget through mpv's render API.
+//
+// Two ways of drawing exist, chosen when the surface is made:
+// - OpenGL: mpv renders into a framebuffer of a GL context of our own (on an
+//   offscreen surface, so it exists before the widget is ever shown, which
+//   mpv needs: video output fails for files opened before the render context
+//   exists); the frame is read back and painted like any picture.
+// - Software: mpv renders into a picture in memory. Works everywhere,
+//   including headless on the offscreen platform.
+// The environment variable VIMBREL_VIDEO_OUTPUT=software forces software.
+//
+// All rendering happens on the UI thread: mpv's update callback only posts a
+// queued call, and a render never waits for the frame's display time.
+class VideoSurface : public QWidget {
+    Q_OBJECT
+
+public:
+    enum class RenderPath { Software, OpenGL };
+
+    // Creates the render context for the core. Must happen before any file
+    // is opened. Raises vimbrel::Error when neither way of drawing works.
+    VideoSurface(MpvCore core, QWidget* parent);
+    ~VideoSurface() override;
+    VideoSurface(const VideoSurface&) = delete;
+    VideoSurface& operator=(const VideoSurface&) = delete;
+
+    RenderPath Path() const;
+
+    // The last frame drawn, at the widget's size in device pixels; null
+    // while nothing has been drawn since the last Clear.
+    const QImage& Frame() const { return m_frame; }
+
+    // Forgets the frame, so that the next media does not start with the
+    // last picture of the one before.
+    void Clear();
+
+    class Renderer;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    static void OnMpvUpdate(void* context);
+    void RenderPending();
+    void RequestRender();
+
+    // Declared first so it is destroyed last, after the renderer.
+    MpvCore m_core;
+    std::unique_ptr<Renderer> m_renderer;
+    QImage m_frame;
+    // Set while a queued render is on its way, so that a burst of mpv
+    // updates costs one render.
+    std::atomic<bool> m_renderQueued = false;
+    // A resize or show needs a redraw even when mpv has no new frame.
+    bool m_redrawWanted = false;
+};
+
+} // namespace vimbrel

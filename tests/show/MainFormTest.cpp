@@ -1,0 +1,245 @@
+// The show window with real pictures: what it shows, how it paces, what it
+// does with files it cannot show, and how it ends.
+
+#include "show/MainForm.h"
+
+#include "PlatformDoubles.h"
+#include "ShowMedia.h"
+#include "controls/PasswordPrompt.h"
+#include "controls/Passwords.h"
+#include "platform/Registry.h"
+#include "show/CaptionLabel.h"
+#include "show/Emblem.h"
+#include "show/MediaPlayer.h"
+#include "show/PictureArea.h"
+#include "startup/Main.h"
+#include "startup/SharedHelpers.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace vimbrel {
+namespace {
+
+using test::CrLf;
+using test::ReadBytes;
+
+// JPEG colours come back within a step or two of what was written.
+bool Near(const QColor& actual, const QColor& expected) {
+    return std::abs(actual.red() - expected.red()) <= 8 &&
+           std::abs(actual.green() - expected.green()) <= 8 &&
+           std::abs(actual.blue() - expected.blue()) <= 8;
+}
+
+// One pointer move over a widget, as the window system delivers it.
+void MoveOver(QWidget* widget, QPoint at) {
+    QMouseEvent move(QEvent::MouseMove, at, widget->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(widget, &move);
+}
+
+struct FolderOptions {
+    int captions = 0;
+    int background = 0;
+    int center = 1;
+    int interval = 3;
+    int imageScale = 0;
+    std::string options = ""; // extra [Options] lines
+};
+
+class ShowWindow : public ::testing::Test {
+protected:
+    // Writes a one-folder collection over the pictures folder and runs
+    // start-up in mode /S, as the program does.
+    std::unique_ptr<MainForm> Start(const FolderOptions& folder = {}) {
+        test::WriteBytes(platform / "vimbrel.ini", CrLf({"[Options]", "Settings=vimbrel000.ini"}));
+        std::string collection =
+            CrLf({"[Options]", "RandomFolder=0", "MouseMoves=4", "Folders=1"}) + folder.options +
+            CrLf({"[Folder1]", "Captions=" + std::to_string(folder.captions),
+                  "Background=" + std::to_string(folder.background),
+                  "Center=" + std::to_string(folder.center),
+                  "Interval=" + std::to_string(folder.interval),
+                  "ImageScale=" + std::to_string(folder.imageScale), "RandomOrder=0",
+                  "Set=" + pictures.path().string()});
+        test::WriteBytes(platform / "vimbrel000.ini", collection);
+        EXPECT_EQ(Main(state, platform.services, "/S"), Handover::Slideshow);
+        auto form = std::make_unique<MainForm>(state, platform.services);
+        form->Form_Load();
+        form->show();
+        return form;
+    }
+
+    void Ticks(MainForm& form, int count) {
+        for (int i = 0; i < count; ++i) {
+            form.Timer1_Timer();
+        }
+    }
+
+    std::string LastFileName() {
+        return platform.profiles.GetPrivateProfileString("Options", "LastFileName", "<none>",
+                                                         "vimbrel000.ini");
+    }
+
+    test::TestPlatform platform;
+    test::TempDirectory pictures;
+    ProgramState state;
+};
+
+TEST_F(ShowWindow, ShowsThePictureCentredOnTheBackgroundWithItsCaption) {
+    test::WritePicture(pictures / "photo.jpg", 320, 240, Qt::red);
+    auto form = Start({.captions = 1, .background = 0x00FF00});
+    EXPECT_EQ(form->geometry(), QRect(0, 0, 800, 800));
+    EXPECT_EQ(form->windowTitle(), "Screensaver: Vimbrel");
+    ASSERT_TRUE(form->Image1->isVisible());
+    // (800 px less the caption's 25) centred: top (775 - 240) / 2.
+    EXPECT_EQ(form->Image1->geometry(), QRect(240, 268, 320, 240));
+    EXPECT_TRUE(form->Label1->isVisible());
+    EXPECT_EQ(form->Label1->Caption(), "photo");
+    EXPECT_EQ(form->Label1->geometry().top(), form->Image1->geometry().bottom() + 1);
+
+    const QImage screen = form->grab().toImage();
+    EXPECT_TRUE(Near(screen.pixelColor(400, 380), Qt::red));
+    EXPECT_EQ(screen.pixelColor(5, 5), QColor(0, 255, 0));
+    EXPECT_FALSE(platform.cursor.visible());
+}
+
+TEST_F(ShowWindow, PacesItemsAndComesBackToTheFirst) {
+    test::WritePicture(pictures / "a.jpg", 64, 48, Qt::red);
+    test::WritePicture(pictures / "B.bmp", 64, 48, Qt::blue);
+    test::WritePicture(pictures / "c.gif", 64, 48, Qt::yellow);
+    auto form = Start({.interval = 1});
+    EXPECT_EQ(form->Timer1->interval(), 1000);
+    EXPECT_EQ(state.catalogue.CurrentFile, "a.jpg");
+    Ticks(*form, 2);
+    EXPECT_EQ(state.catalogue.CurrentFile, "a.jpg");
+    Ticks(*form, 1);
+    EXPECT_EQ(state.catalogue.CurrentFile, "B.bmp");
+    EXPECT_TRUE(Near(form->Image1->Picture().pixelColor(5, 5), Qt::blue));
+    Ticks(*form, 6);
+    EXPECT_EQ(state.catalogue.CurrentFile, "a.jpg");
+}
+
+TEST_F(ShowWindow, UnreadablePicturesAreMarkedRecordedAndShownAsTheEmblemNextTime) {
+    test::WriteBytes(pictures / "broken.jpg", "this is not a picture");
+    test::WriteBytes(pictures / "empty.gif", "");
+    test::WritePicture(pictures / "fine.jpg", 64, 48, Qt::red);
+    auto form = Start({.interval = 0});
+    EXPECT_EQ(form->Timer1->interval(), 10);
+    EXPECT_TRUE(std::filesystem::exists(pictures / "_broken.jpg"));
+    EXPECT_FALSE(std::filesystem::exists(pictures / "broken.jpg"));
+    EXPECT_EQ(LastFileName(), "broken.jpg");
+    EXPECT_EQ(state.catalogue.PlayList[0], "_broken.jpg");
+    EXPECT_EQ(ReadBytes(pictures / "_broken.jpg"), "this is not a picture");
+
+    Ticks(*form, 2); // empty.gif
+    EXPECT_TRUE(std::filesystem::exists(pictures / "_empty.gif"));
+    EXPECT_EQ(LastFileName(), "empty.gif");
+    Ticks(*form, 4); // fine.jpg, then round to the marked entry
+    EXPECT_EQ(state.catalogue.CurrentFile, "_broken.jpg");
+    EXPECT_EQ(form->Image1->Picture().size(), QSize(kEmblemWidth, kEmblemHeight));
+    EXPECT_EQ(form->Image1->size(), QSize(kEmblemWidth, kEmblemHeight));
+}
+
+TEST_F(ShowWindow, PictureBelowTheMinimumWidthIsRenamedButShownThisTime) {
+    test::WritePicture(pictures / "photo.jpg", 320, 240, Qt::red);
+    auto form = Start({.captions = 1, .options = CrLf({"MinWidth=640"})});
+    EXPECT_TRUE(std::filesystem::exists(pictures / "_640_photo.jpg"));
+    EXPECT_EQ(state.catalogue.PlayList[0], "_640_photo.jpg");
+    EXPECT_EQ(form->Label1->Caption(), "photo");
+    EXPECT_TRUE(Near(form->Image1->Picture().pixelColor(5, 5), Qt::red));
+}
+
+TEST_F(ShowWindow, SizeRenameNeverReplacesAnotherFile) {
+    test::WritePicture(pictures / "photo.jpg", 320, 240, Qt::red);
+    test::WriteBytes(pictures / "_640_photo.jpg", "someone else's file");
+    auto form = Start({.options = CrLf({"MinWidth=640"})});
+    EXPECT_EQ(ReadBytes(pictures / "_640_photo.jpg"), "someone else's file");
+    EXPECT_TRUE(std::filesystem::exists(pictures / "_photo.jpg"));
+    EXPECT_EQ(state.catalogue.PlayList[0], "_photo.jpg");
+}
+
+TEST_F(ShowWindow, PicturesStandUprightAndHugeHeadersDoNotExhaustMemory) {
+    test::WriteTurnedJpeg(pictures / "a-turned.jpg", 200, 100);
+    test::WriteHugeHeaderJpeg(pictures / "b-huge.jpg");
+    auto form = Start({.interval = 0, .imageScale = 2});
+    EXPECT_EQ(form->Image1->size(), QSize(100, 200));
+    Ticks(*form, 2);
+    EXPECT_EQ(state.catalogue.CurrentFile, "b-huge.jpg");
+    EXPECT_TRUE(std::filesystem::exists(pictures / "_b-huge.jpg"));
+}
+
+TEST_F(ShowWindow, AnyCharacterKeyEndsTheShowButOtherKeysDoNot) {
+    test::WritePicture(pictures / "photo.jpg", 64, 48, Qt::red);
+    auto form = Start();
+    QTest::keyClick(form.get(), Qt::Key_Left);
+    QTest::keyClick(form.get(), Qt::Key_F5);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_FALSE(IsWindowAbsent(kSlideshowTitle)); // a second show would end at once
+    QTest::keyClick(form.get(), Qt::Key_Q);
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_TRUE(platform.cursor.visible());
+    EXPECT_TRUE(IsWindowAbsent(kSlideshowTitle));
+}
+
+TEST_F(ShowWindow, MouseEndsTheShowOnlyByTheCountingRule) {
+    test::WritePicture(pictures / "photo.jpg", 64, 48, Qt::red);
+    auto form = Start();
+    platform.clock.seconds = 1000;
+    MoveOver(form.get(), QPoint(10, 10));
+    MoveOver(form.get(), QPoint(20, 20));
+    platform.clock.seconds = 1011;
+    MoveOver(form.get(), QPoint(30, 30)); // clears the count
+    EXPECT_EQ(state.MouseMoveCount, 0);
+    EXPECT_TRUE(form->isVisible());
+    // A click on the picture counts twice: the press and the click.
+    QTest::mouseClick(form->Image1, Qt::LeftButton);
+    EXPECT_TRUE(form->isVisible());
+    QTest::mouseClick(form->Image1, Qt::LeftButton);
+    EXPECT_FALSE(form->isVisible());
+}
+
+TEST_F(ShowWindow, CaptionClicksDoNotCount) {
+    test::WritePicture(pictures / "photo.jpg", 64, 48, Qt::red);
+    auto form = Start({.captions = 1});
+    for (int i = 0; i < 6; ++i) {
+        QTest::mouseClick(form->Label1, Qt::LeftButton);
+    }
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(state.MouseMoveCount, 0);
+}
+
+// Answers the password prompt with the given text once it appears.
+void AnswerPasswordPrompt(const QString& text) {
+    QTimer::singleShot(50, [text] {
+        QWidget* prompt = QApplication::activeModalWidget();
+        ASSERT_NE(prompt, nullptr);
+        auto* field = prompt->findChild<QLineEdit*>(kPasswordFieldName);
+        ASSERT_NE(field, nullptr);
+        field->setText(text);
+        QTest::keyClick(field, Qt::Key_Return);
+    });
+}
+
+TEST_F(ShowWindow, WithAPasswordTheShowEndsOnlyForTheRightOne) {
+    test::WritePicture(pictures / "photo.jpg", 64, 48, Qt::red);
+    platform::WriteRegistryNumber(platform.profiles, platform::kCurrentUserRoot,
+                                  "Control Panel\\Desktop", "ScreenSaveUsePassword", 1);
+    StoreScreenSavePassword(platform.settingsDirectory(), "sesame");
+    auto form = Start();
+    EXPECT_EQ(form->password().UsePassword, 1);
+
+    AnswerPasswordPrompt("wrong");
+    QTest::keyClick(form.get(), Qt::Key_Q);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_FALSE(platform.cursor.visible());
+
+    AnswerPasswordPrompt("sesame");
+    QTest::keyClick(form.get(), Qt::Key_Q);
+    EXPECT_FALSE(form->isVisible());
+}
+
+} // namespace
+} // namespace vimbrel
