@@ -1,10 +1,13 @@
 #include "show/PictureLoader.h"
 
+#include <QFile>
 #include <QImageReader>
 #include <QThreadPool>
 #include <cmath>
 #include <condition_variable>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace vimbrel {
 
@@ -48,9 +51,20 @@ FileStamp StampOf(const std::string& path) {
 } // namespace
 
 LoadedPicture ReadPicture(const std::string& path, const DecodeSizeOf& decodeSize) {
-    QImageReader reader(QString::fromStdString(path));
-    reader.setAutoTransform(true);
     LoadedPicture picture;
+    // The file is opened by its bytes: a name that is not valid UTF-8 would
+    // not survive the way through a QString.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return picture;
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return picture;
+    }
+    QImageReader reader(&file);
+    reader.setAutoTransform(true);
     const QSize stored = reader.size();
     if (!stored.isValid() || stored.isEmpty()) {
         return picture;

@@ -3,8 +3,7 @@
 
 #include "show/MainForm.h"
 
-#include "PlatformDoubles.h"
-#include "ShowMedia.h"
+#include "ShowWindowFixture.h"
 #include "controls/PasswordPrompt.h"
 #include "controls/Passwords.h"
 #include "platform/Registry.h"
@@ -23,70 +22,6 @@
 
 namespace vimbrel {
 namespace {
-
-using test::CrLf;
-using test::ReadBytes;
-
-// JPEG colours come back within a step or two of what was written.
-bool Near(const QColor& actual, const QColor& expected) {
-    return std::abs(actual.red() - expected.red()) <= 8 &&
-           std::abs(actual.green() - expected.green()) <= 8 &&
-           std::abs(actual.blue() - expected.blue()) <= 8;
-}
-
-// One pointer move over a widget, as the window system delivers it.
-void MoveOver(QWidget* widget, QPoint at) {
-    QMouseEvent move(QEvent::MouseMove, at, widget->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
-                     Qt::NoModifier);
-    QApplication::sendEvent(widget, &move);
-}
-
-struct FolderOptions {
-    int captions = 0;
-    int background = 0;
-    int center = 1;
-    int interval = 3;
-    int imageScale = 0;
-    std::string options = ""; // extra [Options] lines
-};
-
-class ShowWindow : public ::testing::Test {
-protected:
-    // Writes a one-folder collection over the pictures folder and runs
-    // start-up in mode /S, as the program does.
-    std::unique_ptr<MainForm> Start(const FolderOptions& folder = {}) {
-        test::WriteBytes(platform / "vimbrel.ini", CrLf({"[Options]", "Settings=vimbrel000.ini"}));
-        std::string collection =
-            CrLf({"[Options]", "RandomFolder=0", "MouseMoves=4", "Folders=1"}) + folder.options +
-            CrLf({"[Folder1]", "Captions=" + std::to_string(folder.captions),
-                  "Background=" + std::to_string(folder.background),
-                  "Center=" + std::to_string(folder.center),
-                  "Interval=" + std::to_string(folder.interval),
-                  "ImageScale=" + std::to_string(folder.imageScale), "RandomOrder=0",
-                  "Set=" + pictures.path().string()});
-        test::WriteBytes(platform / "vimbrel000.ini", collection);
-        EXPECT_EQ(Main(state, platform.services, "/S"), Handover::Slideshow);
-        auto form = std::make_unique<MainForm>(state, platform.services);
-        form->Form_Load();
-        form->show();
-        return form;
-    }
-
-    void Ticks(MainForm& form, int count) {
-        for (int i = 0; i < count; ++i) {
-            form.Timer1_Timer();
-        }
-    }
-
-    std::string LastFileName() {
-        return platform.profiles.GetPrivateProfileString("Options", "LastFileName", "<none>",
-                                                         "vimbrel000.ini");
-    }
-
-    test::TestPlatform platform;
-    test::TempDirectory pictures;
-    ProgramState state;
-};
 
 TEST_F(ShowWindow, ShowsThePictureCentredOnTheBackgroundWithItsCaption) {
     test::WritePicture(pictures / "photo.jpg", 320, 240, Qt::red);
