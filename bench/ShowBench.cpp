@@ -34,11 +34,13 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTimer>
+#include <algorithm>
 #include <clocale>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sys/resource.h>
+#include <vector>
 
 namespace fs = std::filesystem;
 using namespace vimbrel;
@@ -62,17 +64,18 @@ void WritePhoto(const fs::path& path, QRgb tint) {
 }
 
 double DjpegHalfSeconds(const fs::path& photo) {
-    double best = 1e9;
-    for (int i = 0; i < 3; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        QProcess djpeg;
-        djpeg.setStandardOutputFile(QProcess::nullDevice());
-        djpeg.start("djpeg", {"-scale", "1/2", QString::fromStdString(photo.string())});
-        djpeg.waitForFinished(60000);
-        best = std::min(best, static_cast<double>(timer.nsecsElapsed()) / 1e9);
-    }
-    return best;
+    QElapsedTimer timer;
+    timer.start();
+    QProcess djpeg;
+    djpeg.setStandardOutputFile(QProcess::nullDevice());
+    djpeg.start("djpeg", {"-scale", "1/2", QString::fromStdString(photo.string())});
+    djpeg.waitForFinished(60000);
+    return static_cast<double>(timer.nsecsElapsed()) / 1e9;
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
 }
 
 double CpuSeconds() {
@@ -167,18 +170,35 @@ int main(int argc, char** argv) {
             WritePhoto(photo, tints[i]);
         }
     }
-    const double djpeg = DjpegHalfSeconds(pictures / "photo1.jpg");
-    std::printf("djpeg -scale 1/2, 6000x4000:            %7.1f ms (baseline)\n", djpeg * 1000);
-
-    // The first picture of a show.
+    // The first picture of a show, each time in a fresh window, taken turn
+    // about with the baseline so that the machine's other work falls on
+    // both alike; the medians are compared. The very first show of the
+    // process also loads the picture decoders and is reported on its own.
     WriteCollection(home, pictures, 1);
-    double preparation = 0;
-    double first = 0;
+    std::vector<double> baselines;
+    std::vector<double> firsts;
+    double cold = 0;
+    for (int run = 0; run < 7; ++run) {
+        baselines.push_back(DjpegHalfSeconds(pictures / "photo0.jpg"));
+        Show show;
+        double first = 0;
+        auto form = StartShow(show, nullptr, &first);
+        form->close();
+        if (run == 0) {
+            cold = first;
+        } else {
+            firsts.push_back(first);
+        }
+    }
+    const double djpeg = Median(baselines);
+    const double first = Median(firsts);
+    std::printf("djpeg -scale 1/2, 6000x4000, median:    %7.1f ms (baseline)\n", djpeg * 1000);
+
+    // The next picture, after the one before stood for more than a second.
     double change = 0;
     {
         Show show;
-        auto form = StartShow(show, &preparation, &first);
-        // The next picture, after this one stood for more than a second.
+        auto form = StartShow(show);
         Settle(1200);
         QElapsedTimer timer;
         timer.start();
@@ -189,7 +209,10 @@ int main(int argc, char** argv) {
         form->close();
     }
     std::printf(
-        "first picture of a show, to painted:     %7.1f ms  = %.2fx djpeg (target <= 1.3x)\n",
+        "first show of the process, to painted:   %7.1f ms  = %.2fx djpeg (decoders loaded)\n",
+        cold * 1000, cold / djpeg);
+    std::printf(
+        "first picture of a show, median:         %7.1f ms  = %.2fx djpeg (target <= 1.3x)\n",
         first * 1000, first / djpeg);
     std::printf(
         "picture change after 1 s, to painted:    %7.1f ms  = %.2fx djpeg (target <= 0.25x)\n",
