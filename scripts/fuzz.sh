@@ -13,6 +13,8 @@ common=(src/platform/FileSystem.cpp src/runtime/Error.cpp src/runtime/Conversion
 
 declare -A targets=(
     [profile_file]="tests/fuzz/ProfileFileFuzz.cpp src/platform/ProfileFile.cpp"
+    [m3u_playlist]="tests/fuzz/M3uFuzz.cpp src/playlists/M3uPlayList.cpp src/playlists/PlayListEntry.cpp"
+    [asx_playlist]="tests/fuzz/AsxFuzz.cpp src/playlists/AsxPlayList.cpp src/playlists/PlayListEntry.cpp"
 )
 for name in "${!targets[@]}"; do
     echo "== building $name"

@@ -6,9 +6,9 @@ set -euo pipefail
 packages=(
     # building
     cmake ninja-build g++ pkg-config qt6-base-dev libqt6opengl6-dev libmpv-dev libsodium-dev
-    libgtest-dev
-    # the show's fonts
-    fonts-dejavu-core
+    libgtest-dev libfluidsynth-dev
+    # the show's fonts, and the General MIDI sound font MIDI files play with
+    fonts-dejavu-core fluid-soundfont-gm
 )
 # testing: a virtual X server, typing and screenshots, and test media
 testing=(xvfb xauth xdotool x11-utils imagemagick ffmpeg libjpeg-turbo-progs)

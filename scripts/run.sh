@@ -7,7 +7,7 @@
 #   scripts/run.sh /C       the program with these arguments and your own
 #                           settings (here: the configuration dialog)
 #
-# On a machine without a display the demo runs for a few seconds on a
+# On a machine without a display the demo runs for some seconds on a
 # virtual X server and saves screenshots to build/demo-screenshots.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -32,7 +32,7 @@ mkdir -p "$VIMBREL_HOME"
 printf '%s\r\n' '[Options]' 'Settings=vimbrel000.ini' '' > "$VIMBREL_HOME/vimbrel.ini"
 printf '%s\r\n' '[Options]' 'Description=Demo' 'RandomFolder=0' 'CurrentFolder=1' 'MouseMoves=4' \
     'Folders=1' '' '[Folder1]' 'Captions=1' 'Background=3355443' 'Center=1' 'Interval=1' \
-    'ImageScale=3' 'RandomOrder=0' "Set=$root/demo/pictures" 'VideoScale=0' '' \
+    'ImageScale=3' 'RandomOrder=0' "Set=$root/demo/media" 'VideoScale=0' '' \
     > "$VIMBREL_HOME/vimbrel000.ini"
 
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
@@ -50,9 +50,11 @@ trap 'kill $xvfb 2>/dev/null || true' EXIT
 export DISPLAY=$display
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 
+# No sound device here: the sounds play silently, in real time.
+export VIMBREL_AUDIO_OUTPUT=${VIMBREL_AUDIO_OUTPUT:-null}
 build/vimbrel /S &
 show=$!
-for i in 1 2 3 4; do
+for i in 1 2 3 4 5 6 7 8; do
     sleep 2
     import -window root "$shots/show-$i.png"
 done

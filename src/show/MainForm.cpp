@@ -90,6 +90,8 @@ MainForm::MainForm(ProgramState& state, platform::Services& services)
                         &MediaPlayer::DoubleClicked}) {
         connect(MediaPlayer1, signal, this, [this] { Terminate(); });
     }
+    connect(MediaPlayer1, &MediaPlayer::NewStream, this,
+            [this] { Guarded(m_services.messageBoxes, [this] { MediaPlayer1_NewStream(); }); });
     connect(MediaPlayer1, &MediaPlayer::EndOfStream, this, [this](int32_t result) {
         Guarded(m_services.messageBoxes, [this, result] { MediaPlayer1_EndOfStream(result); });
     });
@@ -150,10 +152,9 @@ void MainForm::ShowNext() {
     if (IsPictureExtension(extension)) {
         VimbleImage();
     } else if (IsSoundExtension(extension)) {
-        // Sounds and play lists are not played by this version of the show;
-        // the picture before stays for another interval.
+        VimbleSound();
     } else {
-        // Nor are videos.
+        VimbleMovie();
     }
 }
 
@@ -168,6 +169,11 @@ void MainForm::ShowEmblem() {
     m_naturalPixels = Image2.size();
     Image1->SetPicture(Image2);
     Label1->move(ToPixelsX(left), ToPixelsY(top + emblemHeight));
+}
+
+const FolderEntry& MainForm::CurrentFolderEntry() const {
+    return m_state.model
+        .FolderTable[static_cast<std::size_t>(m_state.model.settings.CurrentFolder)];
 }
 
 int32_t MainForm::AvailableHeight() const {

@@ -7,12 +7,14 @@
 #include <QImage>
 #include <QWidget>
 #include <cstdint>
+#include <functional>
 
 class QTimer;
 
 namespace vimbrel {
 
 struct ProgramState;
+struct FolderEntry;
 namespace platform {
 struct Services;
 }
@@ -35,10 +37,16 @@ public:
     // emblem for an entry taken out of the show.
     void ShowNext();
     void VimbleImage();
+    // Plays the current video in the player, placed as the folder asks.
+    void VimbleMovie();
+    // Plays the current sound or play list; the picture before stays.
+    void VimbleSound();
     // Counts one pointer event and ends the show when enough have come.
     void Terminate();
     // Stops whatever the player plays and returns to the timed show.
     void MediaPlayer1_EndOfStream(int32_t result);
+    // A newly opened stream: its title joins the caption where known.
+    void MediaPlayer1_NewStream();
     // One tick of the show's timer.
     void Timer1_Timer();
     // A typed character.
@@ -69,6 +77,10 @@ private:
     void SetBackground(int32_t color);
     void ShowEmblem();
     void PrefetchNextPicture();
+    // Runs a player assignment; false when nothing could be opened, after
+    // taking the file out of the show where the file is at fault.
+    bool OpenInPlayer(const std::function<void()>& open);
+    const FolderEntry& CurrentFolderEntry() const;
     DecodeSizeOf DecodeSizeForFolder() const;
     int32_t AvailableHeight() const;
 

@@ -187,12 +187,12 @@ void MediaPlayer::Load(const std::string& name, const std::vector<std::string>& 
     ScheduleDelivery();
 }
 
-void MediaPlayer::FailLoad(const std::string& description) {
+void MediaPlayer::FailLoad(const std::string& description, int number) {
     // The entries are forgotten first, so that the events of the failed
     // load already taken from mpv are never reported.
     Unload();
     ScheduleDelivery();
-    throw Error(ErrorNumber::CannotPlayMedia, kSource, description);
+    throw Error(number, kSource, description);
 }
 
 void MediaPlayer::WaitUntilOpened(const std::string& name) {
@@ -213,7 +213,12 @@ void MediaPlayer::WaitUntilOpened(const std::string& name) {
         // one fails has nothing opened.
         if (event.id == MPV_EVENT_END_FILE && event.entry == m_entries.back()) {
             const int error = event.reason == MPV_END_FILE_REASON_ERROR ? event.error : 0;
-            FailLoad("Cannot play " + name + ": " + mpv_error_string(error));
+            // A sound device or video output that cannot start is the
+            // machine's trouble, not the file's.
+            const bool output =
+                error == MPV_ERROR_AO_INIT_FAILED || error == MPV_ERROR_VO_INIT_FAILED;
+            FailLoad("Cannot play " + name + ": " + mpv_error_string(error),
+                     output ? ErrorNumber::OutputUnavailable : ErrorNumber::CannotPlayMedia);
         }
     }
 }

@@ -126,7 +126,8 @@ private:
 
     void Load(const std::string& name, const std::vector<std::string>& paths);
     void Unload();
-    [[noreturn]] void FailLoad(const std::string& description);
+    [[noreturn]] void FailLoad(const std::string& description,
+                               int number = ErrorNumber::CannotPlayMedia);
     void WaitUntilOpened(const std::string& name);
     void WaitForVideoSize();
     bool Pull(double timeoutSeconds, PlayerEvent& event);

@@ -19,6 +19,10 @@ inline void PlaceInTwips(QWidget* widget, double top, double left, double width,
     widget->setGeometry(ToPixelsX(left), ToPixelsY(top), ToPixelsX(width), ToPixelsY(height));
 }
 
+inline double WidthInTwips(const QWidget* widget) {
+    return static_cast<double>(widget->width()) * platform::TwipsPerPixelX;
+}
+
 inline double HeightInTwips(const QWidget* widget) {
     return static_cast<double>(widget->height()) * platform::TwipsPerPixelY;
 }

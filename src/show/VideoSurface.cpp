@@ -264,9 +264,13 @@ MpvCore CreateMpvCore(std::string audioOutput) {
         {"audio-display", "no"},
         {"sub-auto", "no"},
         {"ytdl", "no"},
-        // Without a sound device a sound would end at once with an error;
-        // silence keeps the show's pacing.
-        {"audio-fallback-to-null", "yes"},
+        // Without a sound device a video plays without sound, and a sound
+        // ends at once with the output's error: the show passes it over
+        // rather than waiting through silence.
+        {"audio-fallback-to-null", "no"},
+        // The show never reaches out to the network by itself, not even for
+        // an address that a file mpv reads as a play list names.
+        {"stream-lavf-o", "protocol_whitelist=file"},
     };
     for (const auto& [name, value] : options) {
         // Options of parts left out of this mpv build (the on-screen

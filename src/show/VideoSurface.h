@@ -16,6 +16,11 @@ namespace ErrorNumber {
 inline constexpr int CannotPlayMedia = 1001;
 // The loaded media cannot answer a question about itself (no clip title).
 inline constexpr int NoMediaInformation = 1002;
+// The machine's sound or picture output cannot start (no sound device, no
+// synthesizer sounds for MIDI): the file itself may be fine.
+inline constexpr int OutputUnavailable = 1003;
+// A play list none of whose entries can be played.
+inline constexpr int PlayListUnplayable = 1004;
 } // namespace ErrorNumber
 
 // The mpv core, shared by the player and its video surface. The surface

@@ -3,6 +3,7 @@
 // the show, and a key ends it.
 
 #include "TempDirectory.h"
+#include "VirtualDisplay.h"
 
 #include <QImage>
 #include <QProcess>
@@ -16,67 +17,6 @@ namespace {
 
 using test::CrLf;
 using test::TempDirectory;
-
-// A private X server for one test, on a display number it picks itself.
-class VirtualDisplay {
-public:
-    VirtualDisplay() {
-        m_server.start("Xvfb", {"-displayfd", "1", "-screen", "0", "640x480x24", "-nolisten", "tcp",
-                                "-noreset"});
-        if (m_server.waitForReadyRead(10000)) {
-            m_display = ":" + QString::fromLatin1(m_server.readLine()).trimmed();
-        }
-    }
-    ~VirtualDisplay() {
-        m_server.terminate();
-        m_server.waitForFinished(5000);
-    }
-    bool ready() const { return m_display.size() > 1; }
-    const QString& name() const { return m_display; }
-
-    QImage Screenshot() const {
-        QProcess import;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("DISPLAY", m_display);
-        import.setProcessEnvironment(environment);
-        import.start("import", {"-window", "root", "png:-"});
-        import.waitForFinished(20000);
-        return QImage::fromData(import.readAllStandardOutput(), "PNG");
-    }
-
-    int Run(const QString& program, const QStringList& arguments) const {
-        QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("DISPLAY", m_display);
-        process.setProcessEnvironment(environment);
-        process.start(program, arguments);
-        process.waitForFinished(20000);
-        return process.exitCode();
-    }
-
-private:
-    QProcess m_server;
-    QString m_display;
-};
-
-// Screen colours of a JPEG come back within a step or two of the original.
-bool Near(const QColor& actual, const QColor& expected) {
-    return std::abs(actual.red() - expected.red()) <= 8 &&
-           std::abs(actual.green() - expected.green()) <= 8 &&
-           std::abs(actual.blue() - expected.blue()) <= 8;
-}
-
-bool WaitFor(const std::function<bool()>& condition, int milliseconds) {
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (condition()) {
-            return true;
-        }
-        QThread::msleep(100);
-    }
-    return condition();
-}
 
 TEST(ShowEndToEnd, PictureOnBackgroundCorruptFileMarkedKeyEndsTheShow) {
     VirtualDisplay display;
@@ -155,8 +95,7 @@ TEST(ShowEndToEnd, SecondShowEndsAtOnceWithoutAWindow) {
     first.start(VIMBREL_PROGRAM_PATH, {"/S"});
     ASSERT_TRUE(first.waitForStarted(10000));
     ASSERT_TRUE(
-        WaitFor([&] { return Near(display.Screenshot().pixelColor(320, 240), Qt::blue); },
-                15000));
+        WaitFor([&] { return Near(display.Screenshot().pixelColor(320, 240), Qt::blue); }, 15000));
 
     QProcess second;
     second.setProcessEnvironment(environment);

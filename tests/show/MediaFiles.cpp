@@ -31,7 +31,16 @@ void MakeAll(const std::filesystem::path& folder) {
     Make(folder, tone + "-c:a pcm_s16le", "tone.wav");
     Make(folder, tone + "-c:a libmp3lame", "tone.mp3");
     Make(folder, tone + "-c:a libmp3lame -metadata title='Evening Tone'", "titled.mp3");
+    Make(folder, pattern + "160x120 -c:v wmv2 -q:v 4", "movie.wmv");
+    Make(folder, pattern + "160x120 -c:v msmpeg4v3 -q:v 4 -f asf", "movie.asf");
+    Make(folder, pattern + "160x120 -c:v mpeg4 -q:v 4", "movie.mov");
+    Make(folder, tone + "-c:a wmav2", "tone.wma");
     WriteBytes(folder / "broken.avi", "This is not a video.\n");
+    // The first half of a video: it opens, and fails part-way.
+    std::filesystem::copy_file(folder / "movie.mpg", folder / "truncated.mpg");
+    std::filesystem::resize_file(folder / "truncated.mpg",
+                                 std::filesystem::file_size(folder / "movie.mpg") / 2);
+    WriteBytes(folder / "empty.avi", "");
     std::filesystem::create_directory(folder / "clips");
     std::filesystem::copy_file(folder / "movie.avi", folder / "clips" / "inner.avi");
 }
@@ -44,7 +53,7 @@ std::filesystem::path MakeOrFindAll() {
     const std::filesystem::path home =
         std::filesystem::read_symlink("/proc/self/exe").parent_path();
     // The name changes whenever the set of media does.
-    const std::filesystem::path folder = home / "show_player_media.1";
+    const std::filesystem::path folder = home / "show_player_media.2";
     if (std::filesystem::is_directory(folder)) {
         return folder;
     }

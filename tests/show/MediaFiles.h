@@ -14,7 +14,11 @@ namespace vimbrel::test {
 //   tone.wav        1 s sine tone
 //   tone.mp3        the same as MP3
 //   titled.mp3      tone.mp3 with the title "Evening Tone"
+//   movie.wmv, movie.asf, movie.mov   movie.avi in other containers
+//   tone.wma        tone.wav as Windows Media Audio
 //   broken.avi      a text file with a video's name
+//   truncated.mpg   the first half of movie.mpg
+//   empty.avi       no bytes at all
 //   clips/inner.avi movie.avi in a folder below
 const std::filesystem::path& MediaFolder();
 

@@ -125,6 +125,28 @@ INSTANTIATE_TEST_SUITE_P(
                       UnopenableCase{"missing.avi", ErrorNumber::FileNotFound},
                       UnopenableCase{"clips", ErrorNumber::PathFileAccessError}));
 
+// A sound device that cannot start (no JACK server runs for the tests) is
+// the machine's trouble: a sound raises the output's own error, or plays to
+// a quick end, but is never reported as a file that cannot be played; a
+// video plays without its sound.
+TEST(MediaPlayerWithoutSoundDevice, SoundIsNotTheFilesFaultAndVideoPlaysSilently) {
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(test::MediaFolder());
+    MediaPlayer player{nullptr, "jack"};
+    QSignalSpy ends{&player, &MediaPlayer::EndOfStream};
+    try {
+        player.SetFileName("tone.wav");
+        EXPECT_TRUE(WaitUntil([&] { return ends.count() == 1; }));
+    } catch (const Error& error) {
+        EXPECT_EQ(error.number(), ErrorNumber::OutputUnavailable) << error.description();
+    }
+    ends.clear();
+    player.SetFileName("movie.avi");
+    EXPECT_EQ(player.VideoSize(), QSize(160, 120));
+    EXPECT_TRUE(WaitUntil([&] { return ends.count() == 1; }));
+    std::filesystem::current_path(previous);
+}
+
 TEST_F(MediaPlayerTest, NamesAreRelativeToTheCurrentFolderAtTheAssignment) {
     player.SetFileName("clips/inner.avi");
     // Changing folder while it plays does not matter any more.

@@ -1,0 +1,124 @@
+// The movie presenter of the show window: plays the current video in the
+// window's media player, sized and placed as the folder asks, with its name
+// as caption over the video's lower edge. The show's timer rests while the
+// video plays; the player's end of stream starts it again.
+
+#include "platform/RandomSource.h"
+#include "platform/Services.h"
+#include "runtime/Error.h"
+#include "show/CaptionLabel.h"
+#include "show/ImageLayout.h"
+#include "show/MainForm.h"
+#include "show/MarkedFiles.h"
+#include "show/MediaPlayer.h"
+#include "show/Twips.h"
+#include "startup/ProgramState.h"
+#include "startup/SharedHelpers.h"
+
+#include <QTimer>
+#include <cmath>
+#include <optional>
+
+namespace vimbrel {
+
+namespace {
+
+// The caption's top edge lies this far above the video's lower edge, so the
+// caption lies over the lower part of the video.
+constexpr double kCaptionAboveVideoEdge = 690;
+
+// The player's display size for a folder's VideoScale; none for a negative
+// value, which leaves the size as it was.
+std::optional<int> DisplaySizeFor(int16_t videoScale) {
+    switch (videoScale) {
+    case 1:
+        return DisplaySizes::DoubleSize;
+    case 2:
+        return DisplaySizes::HalfScreen;
+    default:
+        if (videoScale < 0) {
+            return std::nullopt;
+        }
+        return DisplaySizes::OwnSize;
+    }
+}
+
+} // namespace
+
+bool MainForm::OpenInPlayer(const std::function<void()>& open) {
+    try {
+        open();
+        return true;
+    } catch (const Error& error) {
+        // The machine's own sound or picture output failing is no fault of
+        // the file, nor are a play list's unplayable entries the list's: such
+        // an item is passed over, never renamed.
+        if (error.number() != ErrorNumber::OutputUnavailable &&
+            error.number() != ErrorNumber::PlayListUnplayable) {
+            MarkUnusableFile(m_state, m_services);
+        }
+        return false;
+    }
+}
+
+void MainForm::VimbleMovie() {
+    const FolderEntry& folder = CurrentFolderEntry();
+    const std::string currentFile = m_state.catalogue.CurrentFile;
+    const ScreenState& screen = m_state.screen;
+
+    Timer1->stop();
+    const int32_t availableHeight = AvailableHeight();
+    if (!OpenInPlayer([&] { MediaPlayer1->SetFileName(currentFile); })) {
+        // Nothing plays, so no end of stream will come: the show goes on
+        // as if the video had ended.
+        MediaPlayer1_EndOfStream(0);
+        return;
+    }
+    // The open has started the video from its beginning, which is where a
+    // stop and a second open would leave it.
+
+    if (const auto displaySize = DisplaySizeFor(folder.VideoScale)) {
+        MediaPlayer1->SetDisplaySize(*displaySize);
+    }
+    const double height = HeightInTwips(MediaPlayer1);
+    double top = 0;
+    double left = 0;
+    if (folder.Center == 1) {
+        // Centred on the whole screen, whatever room the caption takes.
+        top = screen.ScreenHeight / 2.0 - height / 2.0;
+        left = screen.ScreenWidth / 2.0 - WidthInTwips(MediaPlayer1) / 2.0;
+    } else {
+        m_services.random.Randomize();
+        const double dy = std::nearbyint(availableHeight - height);
+        top = std::floor(dy * m_services.random.Rnd() + 1);
+        const double dx = std::nearbyint(screen.ScreenWidth - WidthInTwips(MediaPlayer1));
+        left = std::floor(dx * m_services.random.Rnd() + 1);
+    }
+    const double width = WidthInTwips(MediaPlayer1);
+    PlaceInTwips(MediaPlayer1, top, left, width, height);
+    MediaPlayer1->show();
+    MediaPlayer1->raise();
+
+    Label1->SetCaption(ReplaceText(NameBeforeFirstDot(currentFile), "&", "&&"));
+    Label1->setGeometry(ToPixelsX(left), ToPixelsY(top + height - kCaptionAboveVideoEdge),
+                        ToPixelsX(width), Label1->height());
+    if (folder.Captions != 0) {
+        // Over the video, which lies above the rest of the window.
+        Label1->raise();
+        Label1->show();
+    }
+}
+
+void MainForm::MediaPlayer1_NewStream() {
+    std::string title;
+    try {
+        title = MediaPlayer1->ClipTitle();
+    } catch (const Error&) {
+        // The player cannot tell: the caption stays as it is.
+        return;
+    }
+    Label1->SetCaption(
+        ReplaceText(NameBeforeFirstDot(m_state.catalogue.CurrentFile) + " - " + title, "&", "&&"));
+}
+
+} // namespace vimbrel
