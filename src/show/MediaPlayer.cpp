@@ -2,6 +2,7 @@
 
 #include "platform/Screen.h"
 #include "runtime/Error.h"
+#include "show/MidiStream.h"
 
 #include <QMouseEvent>
 #include <QPointer>
@@ -95,6 +96,7 @@ QSize DisplayAreaSize(int displaySize, QSize video, QSize screen) {
 MediaPlayer::MediaPlayer(QWidget* parent, std::string audioOutput)
     : QWidget(parent), m_core(CreateMpvCore(std::move(audioOutput))),
       m_surface(new VideoSurface(m_core, this)) {
+    RegisterMidiProtocol(m_core.get());
     setMouseTracking(true);
     resize(0, 0);
     // Last, so that no event arrives before the player is complete.
@@ -121,7 +123,18 @@ void MediaPlayer::SetFileName(const std::string& name) {
         Unload();
         throw;
     }
-    Load(name, {std::filesystem::absolute(name).string()});
+    const std::string path = std::filesystem::absolute(name).string();
+    if (IsMidiFileName(name)) {
+        try {
+            CheckMidiFile(path);
+        } catch (const Error& error) {
+            // Without a sound font no MIDI file can play: that error says
+            // so (OutputUnavailable), the others blame the file.
+            Unload();
+            throw Error(error.number(), kSource, error.description());
+        }
+    }
+    Load(name, {path});
 }
 
 void MediaPlayer::SetPlayList(const std::string& name, const std::vector<std::string>& entries) {
@@ -154,7 +167,10 @@ void MediaPlayer::Load(const std::string& name, const std::vector<std::string>& 
     // here always starts playing.
     SetPaused(false);
     for (std::size_t index = 0; index < paths.size(); ++index) {
-        const char* load[] = {"loadfile", paths[index].c_str(), index == 0 ? "replace" : "append",
+        // MIDI files are synthesized as mpv reads them.
+        const std::string address =
+            IsMidiFileName(paths[index]) ? MidiStreamAddress(paths[index]) : paths[index];
+        const char* load[] = {"loadfile", address.c_str(), index == 0 ? "replace" : "append",
                               nullptr};
         mpv_node result{};
         const int status = mpv_command_ret(m_core.get(), load, &result);

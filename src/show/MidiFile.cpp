@@ -18,6 +18,10 @@ const char kSource[] = "MediaPlayer1";
 // The synthesizer's reader takes the header's track count as one signed
 // byte; more tracks than that would be read as a count of millions.
 constexpr int kMaxTracks = 127;
+// The largest number a delta time can hold (four bytes of seven bits), and
+// the synthesizer's largest tick (a signed 32-bit count).
+constexpr std::uint32_t kMaxDelta = 0x0FFFFFFF;
+constexpr std::uint64_t kMaxTick = 0x7FFFFFFF;
 // A quarter note lasts half a second until a tempo event says otherwise.
 constexpr std::uint32_t kDefaultMicrosecondsPerQuarter = 500000;
 
@@ -140,12 +144,21 @@ std::uint64_t CopyTrack(std::span<const std::uint8_t> body, bool overrun, int nu
     std::uint8_t runningStatus = 0;
     bool ended = false;
     const auto emitDelta = [&] {
+        // Left-out events may add up to more than one delta can hold; an
+        // empty marker, which the synthesizer skips, carries the rest.
+        for (; pendingDelta > kMaxDelta; pendingDelta -= kMaxDelta) {
+            AppendVariableLength(out, kMaxDelta);
+            out.insert(out.end(), {0xFF, 0x06, 0x00});
+        }
         AppendVariableLength(out, pendingDelta);
         pendingDelta = 0;
     };
     while (!in.AtEnd()) {
         const std::uint32_t delta = in.VariableLength();
         tick += delta;
+        if (tick > kMaxTick) {
+            Fail(what + " lasts longer than the synthesizer can count");
+        }
         pendingDelta += delta;
         std::uint8_t status = in.Byte();
         int dataRead = 0;

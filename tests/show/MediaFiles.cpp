@@ -2,6 +2,7 @@
 
 #include "TempDirectory.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <stdexcept>
 #include <string>
@@ -17,6 +18,43 @@ void Make(const std::filesystem::path& folder, const std::string& arguments,
     if (std::system(command.c_str()) != 0) {
         throw std::runtime_error("ffmpeg could not make " + name);
     }
+}
+
+std::string BigEndian(uint32_t value, int bytes) {
+    std::string out;
+    for (int shift = (bytes - 1) * 8; shift >= 0; shift -= 8) {
+        out += static_cast<char>((value >> shift) & 0xFF);
+    }
+    return out;
+}
+
+// A standard MIDI file of one piano chord held for a second (480 ticks a
+// quarter note at 120 beats a minute: 960 ticks).
+std::string OneSecondChord() {
+    std::string track;
+    for (const char note : {60, 64, 67}) {
+        track += std::string("\x00\x90", 2) + note + '\x60';
+    }
+    track += std::string("\x87\x40\x80\x3C\x00", 5); // 960 ticks later, off
+    track += std::string("\x00\x80\x40\x00\x00\x80\x43\x00", 8);
+    track += std::string("\x00\xFF\x2F\x00", 4);
+    return "MThd" + BigEndian(6, 4) + BigEndian(0, 2) + BigEndian(1, 2) + BigEndian(480, 2) +
+           "MTrk" + BigEndian(static_cast<uint32_t>(track.size()), 4) + track;
+}
+
+std::string LittleEndian32(uint32_t value) {
+    std::string out;
+    for (int shift = 0; shift < 32; shift += 8) {
+        out += static_cast<char>((value >> shift) & 0xFF);
+    }
+    return out;
+}
+
+// The same wrapped as RIFF MIDI: a "data" chunk holding the file.
+std::string RiffWrapped(const std::string& midi) {
+    const std::string data = "data" + LittleEndian32(static_cast<uint32_t>(midi.size())) + midi +
+                             (midi.size() % 2 != 0 ? std::string(1, '\0') : "");
+    return "RIFF" + LittleEndian32(static_cast<uint32_t>(4 + data.size())) + "RMID" + data;
 }
 
 void MakeAll(const std::filesystem::path& folder) {
@@ -35,6 +73,8 @@ void MakeAll(const std::filesystem::path& folder) {
     Make(folder, pattern + "160x120 -c:v msmpeg4v3 -q:v 4 -f asf", "movie.asf");
     Make(folder, pattern + "160x120 -c:v mpeg4 -q:v 4", "movie.mov");
     Make(folder, tone + "-c:a wmav2", "tone.wma");
+    WriteBytes(folder / "chord.mid", OneSecondChord());
+    WriteBytes(folder / "chord.rmi", RiffWrapped(OneSecondChord()));
     WriteBytes(folder / "broken.avi", "This is not a video.\n");
     // The first half of a video: it opens, and fails part-way.
     std::filesystem::copy_file(folder / "movie.mpg", folder / "truncated.mpg");
@@ -53,7 +93,7 @@ std::filesystem::path MakeOrFindAll() {
     const std::filesystem::path home =
         std::filesystem::read_symlink("/proc/self/exe").parent_path();
     // The name changes whenever the set of media does.
-    const std::filesystem::path folder = home / "show_player_media.2";
+    const std::filesystem::path folder = home / "show_player_media.3";
     if (std::filesystem::is_directory(folder)) {
         return folder;
     }

@@ -16,6 +16,8 @@ namespace vimbrel::test {
 //   titled.mp3      tone.mp3 with the title "Evening Tone"
 //   movie.wmv, movie.asf, movie.mov   movie.avi in other containers
 //   tone.wma        tone.wav as Windows Media Audio
+//   chord.mid       a piano chord held for a second, standard MIDI file
+//   chord.rmi       the same in a RIFF MIDI wrapper
 //   broken.avi      a text file with a video's name
 //   truncated.mpg   the first half of movie.mpg
 //   empty.avi       no bytes at all

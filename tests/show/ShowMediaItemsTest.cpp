@@ -300,8 +300,8 @@ TEST_F(ShowMediaItems, EndOfStreamWithNothingPlayingIsHarmless) {
 }
 
 TEST_F(ShowMediaItems, EveryKindOfVideoAndSoundPlaysInTurn) {
-    const char* media[] = {"movie.asf", "movie.avi", "movie.mov", "movie.mpg",
-                           "movie.wmv", "tone.mp3",  "tone.wav",  "tone.wma"};
+    const char* media[] = {"chord.mid", "chord.rmi", "movie.asf", "movie.avi", "movie.mov",
+                           "movie.mpg", "movie.wmv", "tone.mp3",  "tone.wav",  "tone.wma"};
     for (const char* medium : media) {
         Add(medium, medium);
     }
@@ -313,6 +313,40 @@ TEST_F(ShowMediaItems, EveryKindOfVideoAndSoundPlaysInTurn) {
         Ticks(*form, 2);
     }
     EXPECT_EQ(LastFileName(), "<none>");
+}
+
+TEST_F(ShowMediaItems, MidiPlaysAsAPlayListEntryToo) {
+    std::filesystem::create_directory(pictures / "tunes");
+    std::filesystem::copy_file(test::MediaFolder() / "chord.mid", pictures / "tunes" / "a.mid");
+    std::filesystem::copy_file(test::MediaFolder() / "chord.rmi", pictures / "tunes" / "b.RMI");
+    WriteM3u("tunes.m3u", {"tunes/a.mid", "tunes/b.RMI"});
+    auto form = Start({.captions = 1, .interval = 0});
+    EXPECT_EQ(form->Label1->Caption(), "tunes - Track 1 of 2");
+    EXPECT_TRUE(WaitUntil([&] { return form->MediaPlayer1->CurrentEntry() == 2; }));
+    ASSERT_TRUE(PlayedToTheEnd(*form));
+    EXPECT_EQ(LastFileName(), "<none>");
+}
+
+TEST_F(ShowMediaItems, CorruptMidiIsMarkedButMissingSoundFontRenamesNothing) {
+    test::WriteBytes(pictures / "bad.mid", "MThd but nothing after");
+    Add("chord.mid", "good.mid");
+    const char* previous = std::getenv("VIMBREL_SOUNDFONT");
+    auto form = Start({.interval = 0});
+    ASSERT_EQ(state.catalogue.CurrentFile, "bad.mid");
+    EXPECT_TRUE(std::filesystem::exists(pictures / "_bad.mid"));
+    EXPECT_EQ(LastFileName(), "bad.mid");
+
+    ::setenv("VIMBREL_SOUNDFONT", (pictures / "no-such-font.sf2").c_str(), 1);
+    Ticks(*form, 2);
+    ASSERT_EQ(state.catalogue.CurrentFile, "good.mid");
+    if (previous != nullptr) {
+        ::setenv("VIMBREL_SOUNDFONT", previous, 1);
+    } else {
+        ::unsetenv("VIMBREL_SOUNDFONT");
+    }
+    EXPECT_TRUE(std::filesystem::exists(pictures / "good.mid"));
+    EXPECT_EQ(LastFileName(), "bad.mid");
+    EXPECT_TRUE(form->Timer1->isActive());
 }
 
 } // namespace
