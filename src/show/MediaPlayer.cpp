@@ -170,8 +170,9 @@ void MediaPlayer::Load(const std::string& name, const std::vector<std::string>& 
         // MIDI files are synthesized as mpv reads them.
         const std::string address =
             IsMidiFileName(paths[index]) ? MidiStreamAddress(paths[index]) : paths[index];
-        const char* load[] = {"loadfile", address.c_str(), index == 0 ? "replace" : "append",
-                              nullptr};
+        // Appended while idle, nothing plays yet: a long list takes a while
+        // to hand over, and its first entry must not run meanwhile.
+        const char* load[] = {"loadfile", address.c_str(), "append", nullptr};
         mpv_node result{};
         const int status = mpv_command_ret(m_core.get(), load, &result);
         if (status < 0) {
@@ -189,6 +190,7 @@ void MediaPlayer::Load(const std::string& name, const std::vector<std::string>& 
     if (m_entries.size() != paths.size()) {
         FailLoad("The media player did not take the file: " + name);
     }
+    Command(m_core.get(), {"playlist-play-index", "0"});
     WaitUntilOpened(name);
     m_fileName = name;
     char* video = mpv_get_property_string(m_core.get(), "current-tracks/video/id");

@@ -214,7 +214,7 @@ private:
             // hanging die away like released keys, pedals up, and the
             // stream ends once all is quiet.
             for (int channel = 0; channel < fluid_synth_count_midi_channels(m_synth); ++channel) {
-                (void)kSustainPedal;
+                fluid_synth_cc(m_synth, channel, kSustainPedal, 0);
                 fluid_synth_cc(m_synth, channel, kSostenutoPedal, 0);
             }
             fluid_synth_all_notes_off(m_synth, -1);

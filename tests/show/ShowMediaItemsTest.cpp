@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QTest>
 #include <QTimer>
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 
@@ -347,6 +348,23 @@ TEST_F(ShowMediaItems, CorruptMidiIsMarkedButMissingSoundFontRenamesNothing) {
     EXPECT_TRUE(std::filesystem::exists(pictures / "good.mid"));
     EXPECT_EQ(LastFileName(), "bad.mid");
     EXPECT_TRUE(form->Timer1->isActive());
+}
+
+TEST_F(ShowMediaItems, PlayListOfAHundredThousandLinesPlaysAndCountsThem) {
+    std::filesystem::create_directory(pictures / "tones");
+    std::filesystem::copy_file(test::MediaFolder() / "tone.wav", pictures / "tones" / "t.wav");
+    std::string text;
+    for (int i = 0; i < 100'000; ++i) {
+        text += "tones/t.wav\n";
+    }
+    test::WriteBytes(pictures / "long.m3u", text);
+    QElapsedTimer elapsed;
+    elapsed.start();
+    auto form = Start({.captions = 1, .interval = 0});
+    std::printf("100,000 entries loaded in %lld ms\n", static_cast<long long>(elapsed.elapsed()));
+    EXPECT_EQ(form->Label1->Caption(), "long - Track 1 of 100000");
+    form->MediaPlayer1->NextEntry();
+    EXPECT_TRUE(WaitUntil([&] { return form->MediaPlayer1->CurrentEntry() == 2; }));
 }
 
 } // namespace
