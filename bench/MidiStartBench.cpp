@@ -226,8 +226,9 @@ int main(int argc, char** argv) {
     const double afterTones = ResidentMegabytes();
 
     vimbrel::RegisterMidiProtocol(core);
-    // The show registers when it makes its player, long before a MIDI file
-    // comes; the spare synthesizer is ready by then.
+    // The show prepares the synthesizer while the picture before a MIDI
+    // file stands, seconds before the tune comes; it is ready by then.
+    vimbrel::PrepareMidiSynthesis();
     std::this_thread::sleep_for(std::chrono::seconds(2));
     const double prepared = ResidentMegabytes();
     const std::string address = vimbrel::MidiStreamAddress(piece.string());

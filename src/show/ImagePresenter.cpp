@@ -9,6 +9,7 @@
 #include "show/ImageLayout.h"
 #include "show/MainForm.h"
 #include "show/MarkedFiles.h"
+#include "show/MidiStream.h"
 #include "show/PictureArea.h"
 #include "show/Twips.h"
 #include "startup/ProgramState.h"
@@ -82,6 +83,11 @@ void MainForm::PrefetchNextPicture() {
     const std::string extension = ExtensionOf(name);
     if (extension == "JPG" || extension == "GIF" || extension == "BMP") {
         m_loader.Prefetch(PathInShownFolder(name), DecodeSizeForFolder());
+    } else if (extension == "MID" || extension == "RMI" || extension == "M3U" ||
+               extension == "ASX") {
+        // The synthesizer's sounds load while this picture stands, so that
+        // the tune starts at once.
+        PrepareMidiSynthesis();
     }
 }
 

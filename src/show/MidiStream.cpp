@@ -382,7 +382,6 @@ void RegisterMidiProtocol(mpv_handle* core) {
         throw Error(ErrorNumber::CannotPlayMedia, kSource,
                     std::string("MIDI files cannot play: ") + mpv_error_string(status));
     }
-    PrepareMidiSynthesis();
 }
 
 void PrepareMidiSynthesis() {

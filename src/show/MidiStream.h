@@ -54,8 +54,9 @@ std::string MidiStreamAddress(const std::string& absolutePath);
 
 // Lets the core open MidiStreamAddress()es. Call once per core, before
 // loading any; calling it again for the same core does nothing. Raises
-// vimbrel::Error (CannotPlayMedia) when mpv refuses the protocol. Also
-// prepares MIDI synthesis (PrepareMidiSynthesis).
+// vimbrel::Error (CannotPlayMedia) when mpv refuses the protocol. The
+// synthesizer is not prepared here: a show of pictures alone never pays for
+// it (see PrepareMidiSynthesis).
 void RegisterMidiProtocol(mpv_handle* core);
 
 // Loads the sound font into a spare synthesizer in the background, unless
