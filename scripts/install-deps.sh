@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     # building
     cmake ninja-build g++ pkg-config qt6-base-dev libqt6opengl6-dev libmpv-dev libsodium-dev
-    libgtest-dev libfluidsynth-dev
+    libgtest-dev libfluidsynth-dev libxrandr-dev
     # the show's fonts, and the General MIDI sound font MIDI files play with
     fonts-dejavu-core fluid-soundfont-gm
 )

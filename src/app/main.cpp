@@ -5,7 +5,7 @@
 #include "startup/Main.h"
 
 #include "crash/ExceptionFilter.h"
-#include "display/DisplayModes.h"
+#include "display/XRandrModes.h"
 #include "platform/Clock.h"
 #include "platform/CursorCounter.h"
 #include "platform/MessageBoxes.h"
@@ -24,6 +24,7 @@
 #include <clocale>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -38,12 +39,13 @@ bool AsksForHelp(int argc, char** argv) {
     return argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0);
 }
 
-vimbrel::CurrentModeOnly ScreenAsItIs() {
+std::unique_ptr<vimbrel::DisplayModeSource> DisplayModesOfScreen() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (screen == nullptr) {
-        return {0, 0, 0};
+        return vimbrel::OpenDisplayModeSource(0, 0, 0);
     }
-    return {screen->size().width(), screen->size().height(), screen->depth()};
+    return vimbrel::OpenDisplayModeSource(screen->size().width(), screen->size().height(),
+                                          screen->depth());
 }
 
 int RunSlideshow(vimbrel::ProgramState& state, vimbrel::platform::Services& services) {
@@ -85,10 +87,10 @@ int main(int argc, char** argv) {
     vimbrel::platform::SystemClock clock;
     vimbrel::platform::SystemRandomSource random;
     vimbrel::platform::CursorCounter cursor;
-    vimbrel::CurrentModeOnly displayModes = ScreenAsItIs();
+    const std::unique_ptr<vimbrel::DisplayModeSource> displayModes = DisplayModesOfScreen();
     vimbrel::platform::SystemProcessControl process;
-    vimbrel::platform::Services services{profiles, messageBoxes, clock,  random,
-                                         cursor,   displayModes, process};
+    vimbrel::platform::Services services{profiles, messageBoxes,  clock,  random,
+                                         cursor,   *displayModes, process};
     vimbrel::ProgramState state;
 
     const std::string commandLine = vimbrel::JoinArguments(argc, argv);

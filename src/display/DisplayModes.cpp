@@ -17,6 +17,12 @@ std::optional<DisplayMode> CurrentModeOnly::Mode(int i) {
     return m_mode;
 }
 
+int32_t CurrentModeOnly::Change(const DisplayMode& mode) {
+    // Nothing to switch: only the screen's own size is "done".
+    const bool own = mode.PelsWidth == m_mode.PelsWidth && mode.PelsHeight == m_mode.PelsHeight;
+    return own ? 0 : -1;
+}
+
 void EnumerateDisplayModes(DisplayModeState& state, DisplayModeSource& source,
                            int32_t screenWidthTwips, int32_t screenHeightTwips) {
     state.ColorDepth = source.DesktopColorDepth();

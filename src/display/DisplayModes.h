@@ -35,6 +35,10 @@ public:
     virtual int32_t DesktopColorDepth() = 0;
     // Mode number i, or nothing past the last mode.
     virtual std::optional<DisplayMode> Mode(int i) = 0;
+    // Switches the display to a mode this source listed: 0 when done, any
+    // other value is the display system's failure code. A display that
+    // cannot be switched answers with a failure for any mode but its own.
+    virtual int32_t Change(const DisplayMode& mode) = 0;
 };
 
 // The one mode of a display that cannot be switched: the screen as it is.
@@ -43,6 +47,7 @@ public:
     CurrentModeOnly(int32_t widthPixels, int32_t heightPixels, int32_t colorDepth);
     int32_t DesktopColorDepth() override { return m_mode.BitsPerPel; }
     std::optional<DisplayMode> Mode(int i) override;
+    int32_t Change(const DisplayMode& mode) override;
 
 private:
     DisplayMode m_mode;

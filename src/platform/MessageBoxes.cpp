@@ -44,4 +44,8 @@ MessageAnswer ScreenMessageBoxes::Show(std::string_view text, MessageIcon icon,
     return answer == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
 }
 
+void ScreenMessageBoxes::Beep() {
+    QApplication::beep();
+}
+
 } // namespace vimbrel::platform

@@ -15,6 +15,8 @@ class MessageBoxes {
 public:
     virtual ~MessageBoxes() = default;
     virtual MessageAnswer Show(std::string_view text, MessageIcon icon, MessageButtons buttons) = 0;
+    // The system's beep.
+    virtual void Beep() = 0;
 };
 
 // A modal message box on screen; also written to standard error, so that a
@@ -22,6 +24,7 @@ public:
 class ScreenMessageBoxes final : public MessageBoxes {
 public:
     MessageAnswer Show(std::string_view text, MessageIcon icon, MessageButtons buttons) override;
+    void Beep() override;
 };
 
 inline constexpr std::string_view kProgramTitle = "Vimbrel";

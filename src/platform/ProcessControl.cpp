@@ -5,7 +5,7 @@
 
 namespace vimbrel::platform {
 
-void SystemProcessControl::EndAtOnce(int exitCode) {
+void SystemProcessControl::Exit(int exitCode) {
     // No destructors, no window's closing steps: the media player's threads
     // and the windows go with the process.
     std::fflush(nullptr);

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <functional>
+#include <utility>
+
 namespace vimbrel::platform {
 
 // Ending the process on the spot, without any window's closing steps: the
@@ -7,12 +10,29 @@ namespace vimbrel::platform {
 class ProcessControl {
 public:
     virtual ~ProcessControl() = default;
-    [[noreturn]] virtual void EndAtOnce(int exitCode) = 0;
+
+    // Runs the last step, if one is set, then ends the process.
+    [[noreturn]] void EndAtOnce(int exitCode) {
+        if (auto step = std::exchange(m_lastStep, nullptr)) {
+            step();
+        }
+        Exit(exitCode);
+    }
+
+    // What must happen even when the process ends on the spot: the show
+    // gives the desktop its own display mode back. Empty clears it.
+    void SetLastStep(std::function<void()> step) { m_lastStep = std::move(step); }
+
+protected:
+    [[noreturn]] virtual void Exit(int exitCode) = 0;
+
+private:
+    std::function<void()> m_lastStep;
 };
 
 class SystemProcessControl final : public ProcessControl {
-public:
-    [[noreturn]] void EndAtOnce(int exitCode) override;
+protected:
+    [[noreturn]] void Exit(int exitCode) override;
 };
 
 } // namespace vimbrel::platform

@@ -2,10 +2,12 @@
 
 #include "catalogue/PlayList.h"
 #include "controls/Passwords.h"
+#include "display/ChangeResolution.h"
 #include "platform/Clock.h"
 #include "platform/CursorCounter.h"
 #include "platform/ProfileFile.h"
 #include "platform/RandomSource.h"
+#include "platform/ProcessControl.h"
 #include "platform/Registry.h"
 #include "platform/Services.h"
 #include "runtime/Conversions.h"
@@ -97,7 +99,14 @@ MainForm::MainForm(ProgramState& state, platform::Services& services)
     });
 }
 
-MainForm::~MainForm() = default;
+MainForm::~MainForm() {
+    m_services.process.SetLastStep(nullptr);
+}
+
+void MainForm::RestoreDesktopMode() {
+    ChangeResolution(m_state.display, m_state.screen, m_services.displayModes,
+                     m_services.messageBoxes, nullptr, m_state.display.CurrentModeIndex);
+}
 
 void MainForm::Form_Load() {
     const ScreenState& screen = m_state.screen;
@@ -115,6 +124,9 @@ void MainForm::Form_Load() {
                                               "Control Panel\\Desktop", "ScreenSaveUsePassword")));
     m_password.PlatformId = ReadVersionInfo();
     HideCursor(m_services.cursor);
+    // A folder switched to that holds nothing to show ends the program on
+    // the spot; the desktop gets its own mode back even then.
+    m_services.process.SetLastStep([this] { RestoreDesktopMode(); });
 
     CollectionSettings& settings = m_state.model.settings;
     // A hand-edited CurrentFolder outside the table shows the first folder.
@@ -230,17 +242,6 @@ void MainForm::Timer1_Timer() {
     }
 }
 
-void MainForm::Form_KeyPress(int) {
-    const CollectionSettings& settings = m_state.model.settings;
-    if (settings.key_Special == 0) {
-        close();
-        return;
-    }
-    // The special keys steer the show; every other character ends it.
-    m_state.MouseMoveCount = 0;
-    close();
-}
-
 bool MainForm::Form_QueryUnload() {
     if (m_password.PlatformId != 2 && m_password.UsePassword != 0) {
         RestoreCursor(m_services.cursor);
@@ -259,8 +260,10 @@ bool MainForm::Form_QueryUnload() {
 void MainForm::Form_Unload() {
     MediaPlayer1_EndOfStream(0);
     RestoreCursor(m_services.cursor);
-    // Nothing to tell the system about the screen saver's end here, and the
-    // display keeps the desktop's mode for the whole show.
+    // Nothing to tell the system about the screen saver's end here. The
+    // desktop's own mode comes back, whether or not a folder changed it.
+    m_services.process.SetLastStep(nullptr);
+    RestoreDesktopMode();
     m_titleLock.Release();
 }
 

@@ -81,6 +81,18 @@ private:
     // taking the file out of the show where the file is at fault.
     bool OpenInPlayer(const std::function<void()>& open);
     const FolderEntry& CurrentFolderEntry() const;
+    // The viewer's commands (special keys).
+    void ToggleCaptions();
+    void ShowNextFolder();
+    void TogglePause();
+    void RenameOutOfTheShow();
+    void ShowNextItem();
+    void ShowPreviousItem();
+    bool PlayListPlaying() const;
+    // Beeps after a command when the collection asks for it.
+    void BeepRule();
+    // Sets the display back to the desktop's own mode.
+    void RestoreDesktopMode();
     DecodeSizeOf DecodeSizeForFolder() const;
     int32_t AvailableHeight() const;
 

@@ -45,6 +45,8 @@ class AnsweringMessageBoxes final : public platform::MessageBoxes {
 public:
     platform::MessageAnswer Show(std::string_view text, platform::MessageIcon icon,
                                  platform::MessageButtons buttons) override;
+    void Beep() override { ++beeps; }
+    int beeps = 0;
     struct Shown {
         std::string text;
         platform::MessageIcon icon;
@@ -61,6 +63,13 @@ public:
         : m_depth(depth), m_modes(std::move(modes)) {}
     int32_t DesktopColorDepth() override { return m_depth; }
     std::optional<DisplayMode> Mode(int i) override;
+    // Records the change and answers with changeResult.
+    int32_t Change(const DisplayMode& mode) override {
+        changes.push_back(mode);
+        return changeResult;
+    }
+    std::vector<DisplayMode> changes;
+    int32_t changeResult = 0;
 
 private:
     int32_t m_depth;
@@ -75,8 +84,8 @@ struct ProcessEnded {
 // Test double: ending the process would end the test run; this throws
 // ProcessEnded instead, which the test catches.
 class EndingProcessControl final : public platform::ProcessControl {
-public:
-    [[noreturn]] void EndAtOnce(int exitCode) override { throw ProcessEnded{exitCode}; }
+protected:
+    [[noreturn]] void Exit(int exitCode) override { throw ProcessEnded{exitCode}; }
 };
 
 // The program's services for one test: real profile files and cursor

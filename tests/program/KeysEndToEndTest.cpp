@@ -1,0 +1,97 @@
+// The real program under a virtual X server, steered with typed keys as a
+// viewer steers it: next, previous, pause, rename, next folder, and a key
+// that ends the show.
+
+#include "TempDirectory.h"
+#include "VirtualDisplay.h"
+
+#include <QElapsedTimer>
+#include <gtest/gtest.h>
+
+namespace vimbrel {
+namespace {
+
+using test::CrLf;
+using test::TempDirectory;
+
+void WritePicture(const std::filesystem::path& path, QColor colour) {
+    QImage picture(200, 150, QImage::Format_RGB32);
+    picture.fill(colour);
+    ASSERT_TRUE(picture.save(QString::fromStdString(path.string())));
+}
+
+TEST(KeysEndToEnd, ViewerSteersTheShowWithTheSpecialKeys) {
+    VirtualDisplay display;
+    ASSERT_TRUE(display.ready()) << "Xvfb did not start";
+    TempDirectory home, runtime, first, second;
+    WritePicture(first / "a.jpg", Qt::red);
+    WritePicture(first / "b.jpg", Qt::blue);
+    WritePicture(first / "c.jpg", Qt::yellow);
+    WritePicture(second / "d.jpg", Qt::white);
+    test::WriteBytes(home / "vimbrel.ini", CrLf({"[Options]", "Settings=vimbrel000.ini"}));
+    // One folder at a time: CurrentFolder 1 and no random folder, so the
+    // show starts in the first folder; "s" moves to the second.
+    test::WriteBytes(
+        home / "vimbrel000.ini",
+        CrLf({"[Options]",         "RandomFolder=0",      "CurrentFolder=1",
+              "Folders=2",         "key_Special=1",       "key_Captions=102",
+              "key_NewFolder=115", "key_Pause=122",       "key_Rename=114",
+              "key_Next=110",      "key_Previous=112",    "",
+              "[Folder1]",         "Background=65280",    "Center=1",
+              "Interval=2",        "RandomOrder=0",       "Set=" + first.path().string(),
+              "[Folder2]",         "Background=16711680", "Center=1",
+              "Interval=30",       "RandomOrder=0",       "Set=" + second.path().string()}));
+
+    QProcess show;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("DISPLAY", display.name());
+    environment.insert("QT_QPA_PLATFORM", "xcb");
+    environment.insert("VIMBREL_HOME", QString::fromStdString(home.path().string()));
+    environment.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.path().string()));
+    environment.insert("VIMBREL_AUDIO_OUTPUT", "null");
+    show.setProcessEnvironment(environment);
+    show.start(VIMBREL_PROGRAM_PATH, {"/S"});
+    ASSERT_TRUE(show.waitForStarted(10000));
+
+    const auto centreIs = [&](QColor colour) {
+        return [&display, colour] {
+            const QImage screen = display.Screenshot();
+            return !screen.isNull() && Near(screen.pixelColor(320, 240), colour);
+        };
+    };
+    const auto type = [&](const char* key) { display.Run("xdotool", {"key", key}); };
+
+    ASSERT_TRUE(WaitFor(centreIs(Qt::red), 15000)) << "the first picture did not appear";
+    type("n");
+    EXPECT_TRUE(WaitFor(centreIs(Qt::blue), 5000)) << "n did not show the next picture";
+    type("p");
+    EXPECT_TRUE(WaitFor(centreIs(Qt::red), 5000)) << "p did not show the previous picture";
+
+    // Paused, the picture stays well past its four seconds.
+    type("z");
+    QThread::msleep(6000);
+    EXPECT_TRUE(centreIs(Qt::red)()) << "the paused picture did not stay";
+    // Resuming moves on at once.
+    type("z");
+    EXPECT_TRUE(WaitFor(centreIs(Qt::blue), 5000));
+
+    type("r");
+    EXPECT_TRUE(WaitFor([&] { return std::filesystem::exists(first / "_b.jpg"); }, 5000));
+    EXPECT_FALSE(std::filesystem::exists(first / "b.jpg"));
+    EXPECT_TRUE(WaitFor(centreIs(Qt::yellow), 5000)) << "r did not move on";
+
+    type("s");
+    ASSERT_TRUE(WaitFor(centreIs(Qt::white), 5000)) << "s did not switch folders";
+    const QImage screen = display.Screenshot();
+    EXPECT_TRUE(Near(screen.pixelColor(5, 5), QColor(0, 0, 255))) << "not the folder's colour";
+
+    type("q");
+    ASSERT_TRUE(show.waitForFinished(10000)) << "another letter did not end the show";
+    EXPECT_EQ(show.exitCode(), 0);
+    EXPECT_TRUE(std::filesystem::exists(first / "a.jpg"));
+    EXPECT_TRUE(std::filesystem::exists(first / "c.jpg"));
+    EXPECT_TRUE(std::filesystem::exists(second / "d.jpg"));
+}
+
+} // namespace
+} // namespace vimbrel
