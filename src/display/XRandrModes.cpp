@@ -106,6 +106,7 @@ private:
 struct Extent {
     int width = 0;
     int height = 0;
+    bool operator==(const Extent&) const = default;
 };
 
 // The screen size that holds every active CRTC once `changed` shows a mode
@@ -242,9 +243,9 @@ int32_t XRandrModeSource::Change(const DisplayMode& wanted) {
     int minHeight = 0;
     int maxWidth = 0;
     int maxHeight = 0;
-    XRRGetScreenSizeRange(display, DefaultRootWindow(display), &minWidth, &minHeight, &maxWidth,
-                          &maxHeight);
-    if (final.width > maxWidth || final.height > maxHeight) {
+    if (XRRGetScreenSizeRange(display, DefaultRootWindow(display), &minWidth, &minHeight, &maxWidth,
+                              &maxHeight) &&
+        (final.width > maxWidth || final.height > maxHeight)) {
         return kTooLarge;
     }
     const Extent target{std::max(final.width, minWidth), std::max(final.height, minHeight)};
@@ -256,39 +257,45 @@ int32_t XRandrModeSource::Change(const DisplayMode& wanted) {
                          static_cast<int>(std::lround(size.width * 25.4 / m_dpi)),
                          static_cast<int>(std::lround(size.height * 25.4 / m_dpi)));
     };
-
-    // Other clients see the screen only before and after the change.
-    ErrorTrap trap(display);
-    XGrabServer(display);
-    if (between.width != before.width || between.height != before.height) {
-        resize(between);
-    }
     std::vector<RROutput> outputs(crtc->outputs, crtc->outputs + crtc->noutput);
     if (outputs.empty()) {
         outputs.push_back(m_output);
     }
-    const Status status =
-        XRRSetCrtcConfig(display, resources.get(), crtcId, CurrentTime, crtc->x, crtc->y, mode->id,
-                         crtc->rotation, outputs.data(), static_cast<int>(outputs.size()));
-    const bool refused = trap.Failed();
-    if (status == RRSetConfigSuccess && !refused &&
-        (target.width != between.width || target.height != between.height)) {
-        resize(target);
-    } else if (status != RRSetConfigSuccess || refused) {
-        // The CRTC kept its mode: so does the screen.
-        if (between.width != before.width || between.height != before.height) {
-            resize(before);
+
+    // Other clients see the screen only as it was and as it ends up.
+    ErrorTrap trap(display);
+    XGrabServer(display);
+    int32_t result = 0;
+    bool crtcChanged = false;
+    if (between != before) {
+        resize(between);
+    }
+    if (trap.Failed()) {
+        result = kXError;
+    } else {
+        const Status status = XRRSetCrtcConfig(display, resources.get(), crtcId, CurrentTime,
+                                               crtc->x, crtc->y, mode->id, crtc->rotation,
+                                               outputs.data(), static_cast<int>(outputs.size()));
+        if (trap.Failed()) {
+            result = kXError; // the reply's status then only says "failed"
+        } else if (status != RRSetConfigSuccess) {
+            result = status;
+        } else {
+            crtcChanged = true;
+            if (target != between) {
+                resize(target);
+                // The CRTC shows the mode, but a screen left larger than it
+                // is not what was asked for.
+                result = trap.Failed() ? kXError : 0;
+            }
         }
     }
+    if (result != 0 && !crtcChanged && between != before) {
+        resize(before); // the CRTC kept its mode: so does the screen
+    }
     XUngrabServer(display);
-    const bool failed = trap.Failed();
-    if (refused) {
-        return kXError;
-    }
-    if (status != RRSetConfigSuccess) {
-        return status;
-    }
-    return failed ? kXError : 0;
+    XSync(display, False);
+    return result;
 }
 
 std::unique_ptr<DisplayModeSource> OpenDisplayModeSource(int widthPixels, int heightPixels,

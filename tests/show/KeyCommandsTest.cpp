@@ -309,5 +309,27 @@ TEST_F(ViewerKeys, NextFolderFollowsTheFolderOrderFromTheCurrentPosition) {
     EXPECT_EQ(Shown(), "2.jpg");
 }
 
+TEST_F(ViewerKeys, NextFolderWithNothingToShowSaysSoAndEnds) {
+    test::TempDirectory empty;
+    test::WriteBytes(empty / "notes.txt", "nothing to show");
+    test::WritePicture(pictures / "a.jpg", 64, 48, Qt::red);
+    test::WriteBytes(platform / "vimbrel.ini", CrLf({"[Options]", "Settings=vimbrel000.ini"}));
+    test::WriteBytes(platform / "vimbrel000.ini",
+                     CrLf({"[Options]", "RandomFolder=0", "CurrentFolder=1", "Folders=2"}) +
+                         kSpecialKeys +
+                         CrLf({"[Folder1]", "Set=" + pictures.path().string(), "[Folder2]",
+                               "Set=" + empty.path().string()}));
+    ASSERT_EQ(Main(state, platform.services, "/S"), Handover::Slideshow);
+    MainForm form(state, platform.services);
+    form.Form_Load();
+    form.show();
+    ASSERT_EQ(Shown(), "a.jpg");
+    EXPECT_THROW(Type(form, 's'), test::ProcessEnded);
+    ASSERT_EQ(platform.messageBoxes.shown.size(), 1U);
+    EXPECT_EQ(platform.messageBoxes.shown[0].text,
+              "Could not find any supported files in " + empty.path().string());
+    EXPECT_TRUE(std::filesystem::exists(empty / "notes.txt"));
+}
+
 } // namespace
 } // namespace vimbrel
