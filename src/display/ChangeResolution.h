@@ -24,10 +24,13 @@ inline constexpr int kFollowScreenMilliseconds = 5000;
 // Switches the display to mode `index` of the table and makes the show's
 // window (when given) cover the screen at 0,0 in the mode's size, in the
 // screen's twips too. The window takes that size whether or not the switch
-// succeeded; a failure is shown with the display system's code. After a
-// switch the window is fitted again each time the screen reports a new
-// geometry, for a few seconds, in case anything (the GUI library, a window
-// manager) had fitted it to the old screen meanwhile.
+// succeeded; a failure is shown with the display system's code.
+//
+// On X11 the GUI library hears of the new screen size from the server a few
+// milliseconds after the switch. A bare X server leaves the window as it is
+// set here, but a window manager may fit it to the old screen meanwhile; so
+// after a switch the window is fitted again each time a screen reports a new
+// geometry, for a few seconds. Nothing waits: the caller's events go on.
 //
 // An index that names no mode (below 0 or past ModeCount: a hand-edited
 // Resolution, a mode that is no longer offered, a display without modes)

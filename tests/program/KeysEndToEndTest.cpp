@@ -6,6 +6,7 @@
 #include "VirtualDisplay.h"
 
 #include <QElapsedTimer>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 namespace vimbrel {
@@ -91,6 +92,74 @@ TEST(KeysEndToEnd, ViewerSteersTheShowWithTheSpecialKeys) {
     EXPECT_TRUE(std::filesystem::exists(first / "a.jpg"));
     EXPECT_TRUE(std::filesystem::exists(first / "c.jpg"));
     EXPECT_TRUE(std::filesystem::exists(second / "d.jpg"));
+}
+
+// The X screen's size in pixels, as the server reports it.
+QSize ScreenSize(const VirtualDisplay& display) {
+    QProcess info;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("DISPLAY", display.name());
+    info.setProcessEnvironment(environment);
+    info.start("xdpyinfo", {});
+    info.waitForFinished(10000);
+    const QString text = QString::fromLocal8Bit(info.readAllStandardOutput());
+    const QRegularExpressionMatch match =
+        QRegularExpression(R"(dimensions:\s+(\d+)x(\d+) pixels)").match(text);
+    return match.hasMatch() ? QSize(match.captured(1).toInt(), match.captured(2).toInt()) : QSize();
+}
+
+TEST(KeysEndToEnd, NextFolderSwitchesToItsDisplayModeAndTheDesktopsComesBack) {
+    VirtualDisplay display;
+    ASSERT_TRUE(display.ready()) << "Xvfb did not start";
+    // A second mode for the virtual screen, smaller than its own 640 x 480.
+    ASSERT_EQ(display.Run("xrandr", {"--newmode", "400x300", "9.75", "400", "416", "456", "512",
+                                     "300", "303", "307", "317", "-hsync", "+vsync"}),
+              0);
+    ASSERT_EQ(display.Run("xrandr", {"--addmode", "screen", "400x300"}), 0);
+    ASSERT_EQ(ScreenSize(display), QSize(640, 480));
+
+    TempDirectory home, runtime, first, second;
+    WritePicture(first / "a.jpg", Qt::red);
+    WritePicture(second / "b.jpg", Qt::blue);
+    test::WriteBytes(home / "vimbrel.ini", CrLf({"[Options]", "Settings=vimbrel000.ini"}));
+    // Folder 2 asks for the second mode of the screen's depth: 400 x 300.
+    test::WriteBytes(
+        home / "vimbrel000.ini",
+        CrLf({"[Options]", "RandomFolder=0", "CurrentFolder=1", "Folders=2", "key_Special=1",
+              "key_NewFolder=115", "", "[Folder1]", "Background=65280", "Center=1", "Interval=30",
+              "Resolution=0", "Set=" + first.path().string(), "[Folder2]", "Background=65280",
+              "Center=1", "Interval=30", "Resolution=1", "Set=" + second.path().string()}));
+
+    QProcess show;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("DISPLAY", display.name());
+    environment.insert("QT_QPA_PLATFORM", "xcb");
+    environment.insert("VIMBREL_HOME", QString::fromStdString(home.path().string()));
+    environment.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.path().string()));
+    environment.insert("VIMBREL_AUDIO_OUTPUT", "null");
+    show.setProcessEnvironment(environment);
+    show.start(VIMBREL_PROGRAM_PATH, {"/S"});
+    ASSERT_TRUE(show.waitForStarted(10000));
+    const auto centreIs = [&](QPoint centre, QColor colour) {
+        return [&display, centre, colour] {
+            const QImage screen = display.Screenshot();
+            return !screen.isNull() && screen.rect().contains(centre) &&
+                   Near(screen.pixelColor(centre), colour);
+        };
+    };
+    ASSERT_TRUE(WaitFor(centreIs({320, 240}, Qt::red), 15000));
+
+    display.Run("xdotool", {"key", "s"});
+    EXPECT_TRUE(WaitFor([&] { return ScreenSize(display) == QSize(400, 300); }, 5000))
+        << "the folder's mode was not set";
+    // The show covers the smaller screen, the picture centred on it.
+    EXPECT_TRUE(WaitFor(centreIs({200, 150}, Qt::blue), 5000));
+    EXPECT_TRUE(WaitFor(centreIs({5, 5}, QColor(0, 255, 0)), 5000));
+
+    display.Run("xdotool", {"key", "q"});
+    ASSERT_TRUE(show.waitForFinished(10000));
+    EXPECT_EQ(show.exitCode(), 0);
+    EXPECT_EQ(ScreenSize(display), QSize(640, 480)) << "the desktop's mode did not come back";
 }
 
 } // namespace
