@@ -44,6 +44,7 @@ public:
         std::fprintf(stderr, "message: %.*s\n", static_cast<int>(text.size()), text.data());
         return vimbrel::platform::MessageAnswer::Ok;
     }
+    void Beep() override {}
 };
 
 std::filesystem::path MakeTemporaryFolder(const char* stem) {

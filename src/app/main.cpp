@@ -4,11 +4,13 @@
 
 #include "startup/Main.h"
 
+#include "config/Configuration.h"
 #include "crash/ExceptionFilter.h"
 #include "display/XRandrModes.h"
 #include "platform/Clock.h"
 #include "platform/CursorCounter.h"
 #include "platform/MessageBoxes.h"
+#include "platform/Pickers.h"
 #include "platform/ProcessControl.h"
 #include "platform/ProfileFile.h"
 #include "platform/RandomSource.h"
@@ -66,6 +68,24 @@ int RunSlideshow(vimbrel::ProgramState& state, vimbrel::platform::Services& serv
     return QApplication::exec();
 }
 
+int RunConfiguration(vimbrel::ProgramState& state, vimbrel::platform::Services& services) {
+    vimbrel::platform::DialogFolderPicker folderPicker;
+    vimbrel::platform::DialogColorPicker colorPicker;
+    vimbrel::Configuration dialog(state, services, folderPicker, colorPicker);
+    bool loaded = false;
+    vimbrel::Guarded(services.messageBoxes, [&] {
+        dialog.Form_Load();
+        loaded = true;
+    });
+    if (!loaded) {
+        return 1;
+    }
+    // OK has saved by the time the dialog ends; Cancel and the close box
+    // end it without saving. Either way the program ends with it.
+    dialog.exec();
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -115,6 +135,7 @@ int main(int argc, char** argv) {
     case vimbrel::Handover::Slideshow:
         return RunSlideshow(state, services);
     case vimbrel::Handover::Configuration:
+        return RunConfiguration(state, services);
     case vimbrel::Handover::Preview:
     case vimbrel::Handover::PasswordChange:
         // These windows are not part of this build yet; the process ends.

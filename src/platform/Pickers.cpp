@@ -7,8 +7,8 @@ namespace vimbrel::platform {
 
 std::string DialogFolderPicker::BrowseForFolder(QWidget* owner, std::string_view prompt) {
     const QString chosen = QFileDialog::getExistingDirectory(
-        owner, QString::fromUtf8(prompt.data(), static_cast<qsizetype>(prompt.size())),
-        QString(), QFileDialog::ShowDirsOnly);
+        owner, QString::fromUtf8(prompt.data(), static_cast<qsizetype>(prompt.size())), QString(),
+        QFileDialog::ShowDirsOnly);
     // Only folders of the file system are offered, so a path is all there is.
     return chosen.toStdString();
 }
