@@ -159,7 +159,8 @@ bool IsSupportedFile(const std::vector<std::string>& patterns, std::string_view 
     return SupportedFiles(patterns).GroupOf(name).has_value();
 }
 
-void BuildPlayList(ProgramState& state, platform::Services& services, std::string_view file) {
+bool BuildPlayList(ProgramState& state, platform::Services& services, std::string_view file,
+                   EmptyFolder whenEmpty) {
     CatalogueState& catalogue = state.catalogue;
     // Emptied first, so that a scan that fails leaves a list that agrees
     // with its count.
@@ -186,6 +187,9 @@ void BuildPlayList(ProgramState& state, platform::Services& services, std::strin
         services.messageBoxes.Show(
             "Could not find any supported files in " + platform::CurrentDirectory().string(),
             platform::MessageIcon::Information, platform::MessageButtons::Ok);
+        if (whenEmpty == EmptyFolder::Report) {
+            return false;
+        }
         services.process.EndAtOnce(0);
     }
     // Counts are 32-bit: a folder of more than 32767 files is shown whole.
@@ -216,6 +220,7 @@ void BuildPlayList(ProgramState& state, platform::Services& services, std::strin
 
     catalogue.PlayList = std::move(list);
     catalogue.PlayListCount = count;
+    return true;
 }
 
 void StepPlayList(CatalogueState& catalogue) {

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
+#include <QWidget>
 #include <cstdio>
 
 namespace vimbrel::platform {
@@ -37,7 +39,16 @@ MessageAnswer ScreenMessageBoxes::Show(std::string_view text, MessageIcon icon,
                                                      : QMessageBox::Ok);
     // Above the full-screen show, which stays on top.
     box.setWindowFlag(Qt::WindowStaysOnTopHint);
+    // The show holds the keyboard; the box takes it while it is open, so
+    // that keys answer the box rather than being lost.
+    QPointer<QWidget> grabber = QWidget::keyboardGrabber();
+    if (grabber != nullptr) {
+        grabber->releaseKeyboard();
+    }
     const int answer = box.exec();
+    if (grabber != nullptr) {
+        grabber->grabKeyboard();
+    }
     if (buttons == MessageButtons::Ok) {
         return MessageAnswer::Ok;
     }

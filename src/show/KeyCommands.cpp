@@ -91,22 +91,39 @@ void MainForm::ToggleCaptions() {
 }
 
 void MainForm::ShowNextFolder() {
-    CollectionSettings& settings = m_state.model.settings;
+    const CollectionSettings& settings = m_state.model.settings;
     if (settings.Folders < 2) {
         BeepRule();
         return;
     }
+    const int16_t from = m_state.folderOrder.FolderIndex;
+    int16_t next = static_cast<int16_t>(from + 1);
+    if (next > settings.Folders - 1) {
+        next = 0;
+    }
+    if (!ShowFolderAt(next)) {
+        // Nothing to show there: the show ends as the viewer would end it.
+        // Where the password is refused it goes on in the folder it came
+        // from.
+        close();
+        if (isVisible() && !ShowFolderAt(from)) {
+            close();
+        }
+        return;
+    }
+    BeepRule();
+}
+
+bool MainForm::ShowFolderAt(int16_t index) {
+    CollectionSettings& settings = m_state.model.settings;
     Timer1->stop();
     MediaPlayer1_EndOfStream(0);
     Image1->hide();
     Label1->hide();
 
-    int16_t& index = m_state.folderOrder.FolderIndex;
-    index = static_cast<int16_t>(index + 1);
-    if (index > settings.Folders - 1) {
-        index = 0;
-    }
-    settings.CurrentFolder = m_state.folderOrder.FolderNumberArray.at(static_cast<std::size_t>(index));
+    m_state.folderOrder.FolderIndex = index;
+    settings.CurrentFolder =
+        m_state.folderOrder.FolderNumberArray.at(static_cast<std::size_t>(index));
     LoadFolderTable(m_state, m_services, settings.CurrentFolder);
     const FolderEntry& folder = CurrentFolderEntry();
     ChangeResolution(m_state.display, m_state.screen, m_services.displayModes,
@@ -114,11 +131,13 @@ void MainForm::ShowNextFolder() {
                      static_cast<int32_t>(folder.Resolution) + m_state.display.FirstModeIndex);
     Timer1->setInterval(TimerIntervalMs(folder.Interval));
     SetBackground(folder.Background);
-    BuildPlayList(m_state, m_services, m_state.files.CollectionFile);
+    if (!BuildPlayList(m_state, m_services, m_state.files.CollectionFile, EmptyFolder::Report)) {
+        return false;
+    }
     RewindPlayList(m_state.catalogue);
     Timer1->start();
     ShowNext();
-    BeepRule();
+    return true;
 }
 
 void MainForm::TogglePause() {

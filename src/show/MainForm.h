@@ -84,6 +84,9 @@ private:
     // The viewer's commands (special keys).
     void ToggleCaptions();
     void ShowNextFolder();
+    // Switches the show to the folder at this position of the folder order;
+    // false, after saying so, when it holds nothing to show.
+    bool ShowFolderAt(int16_t index);
     void TogglePause();
     void RenameOutOfTheShow();
     void ShowNextItem();

@@ -162,5 +162,45 @@ TEST(KeysEndToEnd, NextFolderSwitchesToItsDisplayModeAndTheDesktopsComesBack) {
     EXPECT_EQ(ScreenSize(display), QSize(640, 480)) << "the desktop's mode did not come back";
 }
 
+// A message while the show holds the keyboard: typed keys answer it.
+TEST(KeysEndToEnd, MessageDuringTheShowTakesTheKeys) {
+    VirtualDisplay display;
+    ASSERT_TRUE(display.ready()) << "Xvfb did not start";
+    TempDirectory home, runtime, first, empty;
+    WritePicture(first / "a.jpg", Qt::red);
+    test::WriteBytes(home / "vimbrel.ini", CrLf({"[Options]", "Settings=vimbrel000.ini"}));
+    test::WriteBytes(
+        home / "vimbrel000.ini",
+        CrLf({"[Options]", "RandomFolder=0", "CurrentFolder=1", "Folders=2", "key_Special=1",
+              "key_NewFolder=115", "", "[Folder1]", "Center=1", "Set=" + first.path().string(),
+              "[Folder2]", "Set=" + empty.path().string()}));
+    QProcess show;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("DISPLAY", display.name());
+    environment.insert("QT_QPA_PLATFORM", "xcb");
+    environment.insert("VIMBREL_HOME", QString::fromStdString(home.path().string()));
+    environment.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.path().string()));
+    environment.insert("VIMBREL_AUDIO_OUTPUT", "null");
+    show.setProcessEnvironment(environment);
+    show.start(VIMBREL_PROGRAM_PATH, {"/S"});
+    ASSERT_TRUE(show.waitForStarted(10000));
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            const QImage screen = display.Screenshot();
+            return !screen.isNull() && Near(screen.pixelColor(320, 240), Qt::red);
+        },
+        15000));
+
+    display.Run("xdotool", {"key", "s"});
+    // The message about the empty folder is up; Return answers it, and the
+    // show then ends as a viewer ends it.
+    QThread::msleep(1500);
+    EXPECT_EQ(show.state(), QProcess::Running) << "the show did not wait for the message";
+    display.Run("xdotool", {"key", "Return"});
+    ASSERT_TRUE(show.waitForFinished(10000)) << "Return did not reach the message";
+    EXPECT_EQ(show.exitCode(), 0);
+    EXPECT_NE(show.readAllStandardError().indexOf("Could not find any supported files"), -1);
+}
+
 } // namespace
 } // namespace vimbrel

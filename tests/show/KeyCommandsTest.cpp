@@ -4,6 +4,8 @@
 
 #include "MediaFiles.h"
 #include "ShowWindowFixture.h"
+#include "controls/Passwords.h"
+#include "platform/Registry.h"
 #include "show/CaptionLabel.h"
 #include "show/MediaPlayer.h"
 #include "show/PictureArea.h"
@@ -309,7 +311,10 @@ TEST_F(ViewerKeys, NextFolderFollowsTheFolderOrderFromTheCurrentPosition) {
     EXPECT_EQ(Shown(), "2.jpg");
 }
 
-TEST_F(ViewerKeys, NextFolderWithNothingToShowSaysSoAndEnds) {
+// The show ends through its close request: with a password set, the
+// password is asked, and where it is refused the show goes on in the
+// folder it came from.
+TEST_F(ViewerKeys, NextFolderWithNothingToShowSaysSoAndEndsAsTheViewerWould) {
     test::TempDirectory empty;
     test::WriteBytes(empty / "notes.txt", "nothing to show");
     test::WritePicture(pictures / "a.jpg", 64, 48, Qt::red);
@@ -324,10 +329,24 @@ TEST_F(ViewerKeys, NextFolderWithNothingToShowSaysSoAndEnds) {
     form.Form_Load();
     form.show();
     ASSERT_EQ(Shown(), "a.jpg");
-    EXPECT_THROW(Type(form, 's'), test::ProcessEnded);
+    platform::WriteRegistryNumber(platform.profiles, platform::kCurrentUserRoot,
+                                  "Control Panel\\Desktop", "ScreenSaveUsePassword", 1);
+    StoreScreenSavePassword(platform.settingsDirectory(), "sesame");
+    form.Form_Load(); // takes the password setting in
+
+    AnswerPasswordPrompt("wrong");
+    Type(form, 's');
     ASSERT_EQ(platform.messageBoxes.shown.size(), 1U);
     EXPECT_EQ(platform.messageBoxes.shown[0].text,
               "Could not find any supported files in " + empty.path().string());
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(state.model.settings.CurrentFolder, 1);
+    EXPECT_EQ(Shown(), "a.jpg");
+    EXPECT_TRUE(form.Timer1->isActive());
+
+    AnswerPasswordPrompt("sesame");
+    Type(form, 's');
+    EXPECT_FALSE(form.isVisible());
     EXPECT_TRUE(std::filesystem::exists(empty / "notes.txt"));
 }
 

@@ -146,18 +146,6 @@ TEST_F(ShowWindow, CaptionClicksDoNotCount) {
     EXPECT_EQ(state.MouseMoveCount, 0);
 }
 
-// Answers the password prompt with the given text once it appears.
-void AnswerPasswordPrompt(const QString& text) {
-    QTimer::singleShot(50, [text] {
-        QWidget* prompt = QApplication::activeModalWidget();
-        ASSERT_NE(prompt, nullptr);
-        auto* field = prompt->findChild<QLineEdit*>(kPasswordFieldName);
-        ASSERT_NE(field, nullptr);
-        field->setText(text);
-        QTest::keyClick(field, Qt::Key_Return);
-    });
-}
-
 TEST_F(ShowWindow, WithAPasswordTheShowEndsOnlyForTheRightOne) {
     test::WritePicture(pictures / "photo.jpg", 64, 48, Qt::red);
     platform::WriteRegistryNumber(platform.profiles, platform::kCurrentUserRoot,

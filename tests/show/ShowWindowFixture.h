@@ -5,11 +5,15 @@
 
 #include "PlatformDoubles.h"
 #include "ShowMedia.h"
+#include "controls/PasswordPrompt.h"
 #include "show/MainForm.h"
 #include "startup/Main.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QMouseEvent>
+#include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -30,6 +34,18 @@ inline void MoveOver(QWidget* widget, QPoint at) {
     QMouseEvent move(QEvent::MouseMove, at, widget->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
                      Qt::NoModifier);
     QApplication::sendEvent(widget, &move);
+}
+
+// Answers the password prompt with the given text once it appears.
+inline void AnswerPasswordPrompt(const QString& text) {
+    QTimer::singleShot(50, [text] {
+        QWidget* prompt = QApplication::activeModalWidget();
+        ASSERT_NE(prompt, nullptr);
+        auto* field = prompt->findChild<QLineEdit*>(kPasswordFieldName);
+        ASSERT_NE(field, nullptr);
+        field->setText(text);
+        QTest::keyClick(field, Qt::Key_Return);
+    });
 }
 
 struct FolderOptions {
