@@ -1,0 +1,102 @@
+#!/usr/bin/env bash
+# A long show on a virtual X screen: Interval 0 over 500 mixed files
+# (pictures, short videos, sounds, MIDI, play lists, and some corrupt
+# files). Prints the resident size once a minute, and at the end whether
+# the show is still up, how much it grew after its first ten minutes, and
+# whether every corrupt file, and nothing else, was renamed.
+#
+#   bench/soak.sh [seconds] [program]     default: 3600 s, build/vimbrel
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds=${1:-3600}
+program=$(realpath "${2:-build/vimbrel}")
+
+work=$(mktemp -d /tmp/vimbrel-soak.XXXXXX)
+media=$work/media
+home=$work/settings
+mkdir -p "$media/lists" "$home"
+echo "making 500 files in $media"
+
+make() { ffmpeg -nostdin -loglevel error -y "$@"; }
+# Templates, copied many times under other names.
+make -f lavfi -i "testsrc2=size=640x360:rate=25:duration=1" -c:v mpeg4 "$work/clip.avi"
+make -f lavfi -i "testsrc2=size=320x240:rate=25:duration=1" -c:v mpeg1video "$work/clip.mpg"
+make -f lavfi -i "sine=frequency=330:duration=1" "$work/tone.wav"
+make -f lavfi -i "sine=frequency=550:duration=1" -c:a libmp3lame "$work/tone.mp3"
+convert -size 1600x1200 plasma:fractal "$work/picture.jpg" 2>/dev/null ||
+    make -f lavfi -i "mandelbrot=size=1600x1200" -frames:v 1 "$work/picture.jpg"
+cp "$(dirname "$0")/../demo/media/Lullaby.mid" "$work/tune.mid"
+
+corrupt=()
+for i in $(seq -w 1 500); do
+    case $((10#$i % 20)) in
+    0) name="broken$i.avi"; head -c 4096 /dev/urandom > "$media/$name"; corrupt+=("$name") ;;
+    1) name="broken$i.jpg"; printf '\xff\xd8\xff\xe0 cut' > "$media/$name"; corrupt+=("$name") ;;
+    2 | 3) cp "$work/clip.avi" "$media/movie$i.avi" ;;
+    4) cp "$work/clip.mpg" "$media/movie$i.mpg" ;;
+    5 | 6) cp "$work/tone.wav" "$media/sound$i.wav" ;;
+    7) cp "$work/tone.mp3" "$media/sound$i.mp3" ;;
+    8) cp "$work/tune.mid" "$media/tune$i.mid" ;;
+    9)
+        cp "$work/tone.wav" "$media/lists/a$i.wav"
+        cp "$work/tone.mp3" "$media/lists/b$i.mp3"
+        printf '#EXTM3U\nlists/a%s.wav\nlists/b%s.mp3\nlists/missing.wav\n' "$i" "$i" \
+            > "$media/list$i.m3u"
+        ;;
+    *) cp "$work/picture.jpg" "$media/picture$i.jpg" ;;
+    esac
+done
+before=$(cd "$media" && find . -type f | sort)
+
+printf '%s\r\n' '[Options]' 'Settings=vimbrel000.ini' > "$home/vimbrel.ini"
+printf '%s\r\n' '[Options]' 'RandomFolder=0' 'Folders=1' 'MouseMoves=4' '[Folder1]' \
+    'Captions=1' 'Center=1' 'Interval=0' 'ImageScale=3' 'RandomOrder=1' "Set=$media" \
+    > "$home/vimbrel000.ini"
+
+Xvfb :77 -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null || true' EXIT
+sleep 1
+DISPLAY=:77 VIMBREL_HOME=$home VIMBREL_AUDIO_OUTPUT=null XDG_RUNTIME_DIR=$work \
+    "$program" /S 2> "$work/stderr.log" &
+show=$!
+
+rss() { awk '/VmRSS/ { print int($2 / 1024) }' "/proc/$show/status" 2>/dev/null || echo 0; }
+start=$(date +%s)
+at_ten=""
+minute=0
+while [ $(($(date +%s) - start)) -lt "$seconds" ]; do
+    sleep 60
+    minute=$((minute + 1))
+    if ! kill -0 "$show" 2>/dev/null; then
+        echo "minute $minute: the show is gone"
+        break
+    fi
+    size=$(rss)
+    echo "minute $minute: resident $size MB"
+    [ "$minute" -eq 10 ] && at_ten=$size
+done
+
+alive=no
+kill -0 "$show" 2>/dev/null && alive=yes
+final=$(rss)
+DISPLAY=:77 xdotool key q || true
+wait "$show" 2>/dev/null || true
+
+echo "show still up at the end: $alive"
+if [ -n "$at_ten" ]; then
+    echo "resident after 10 min: $at_ten MB, at the end: $final MB, growth $((final - at_ten)) MB (target < 10)"
+fi
+after=$(cd "$media" && find . -type f | sort)
+expected=$before
+for name in "${corrupt[@]}"; do
+    expected=$(printf '%s\n' "$expected" | sed "s#^\./$name\$#./_$name#")
+done
+expected=$(printf '%s\n' "$expected" | sort)
+if [ "$after" = "$expected" ]; then
+    echo "files: every one of the ${#corrupt[@]} corrupt files renamed once, nothing else touched"
+else
+    echo "files: NOT as expected; differences:"
+    diff <(printf '%s\n' "$expected") <(printf '%s\n' "$after") || true
+fi
+echo "work folder: $work"
