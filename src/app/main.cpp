@@ -5,6 +5,7 @@
 #include "startup/Main.h"
 
 #include "config/Configuration.h"
+#include "controls/ChangePasswordDialog.h"
 #include "crash/ExceptionFilter.h"
 #include "display/XRandrModes.h"
 #include "platform/Clock.h"
@@ -15,6 +16,7 @@
 #include "platform/ProfileFile.h"
 #include "platform/RandomSource.h"
 #include "platform/Services.h"
+#include "preview/ControlForm.h"
 #include "runtime/Error.h"
 #include "show/MainForm.h"
 #include "startup/CommandLine.h"
@@ -86,6 +88,23 @@ int RunConfiguration(vimbrel::ProgramState& state, vimbrel::platform::Services& 
     return 0;
 }
 
+int RunPreview(vimbrel::ProgramState& state, vimbrel::platform::Services& services) {
+    vimbrel::ControlForm form(state.preview, services.random,
+                              static_cast<uint32_t>(state.run.ParentWindow));
+    // The form is never shown, so the end of the preview ends the program.
+    // exit(), not quit(): quit() first asks every window to close, and the
+    // stand-in for a host window that has gone away can refuse.
+    QObject::connect(&form, &vimbrel::ControlForm::unloaded, [] { QApplication::exit(0); });
+    form.Form_Load();
+    return QApplication::exec();
+}
+
+int RunPasswordChange(vimbrel::ProgramState& state, vimbrel::platform::Services& services) {
+    vimbrel::ChangeScreenSavePassword(services.profiles, state.files.WindowsDirectory,
+                                      state.run.ParentWindow);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -137,9 +156,9 @@ int main(int argc, char** argv) {
     case vimbrel::Handover::Configuration:
         return RunConfiguration(state, services);
     case vimbrel::Handover::Preview:
+        return RunPreview(state, services);
     case vimbrel::Handover::PasswordChange:
-        // These windows are not part of this build yet; the process ends.
-        return 0;
+        return RunPasswordChange(state, services);
     }
     return 0;
 }

@@ -72,6 +72,7 @@ void Configuration::Form_Load() {
     for (const std::string& entry : ResolutionEntries(m_state.display)) {
         Combo_Resolution->addItem(Text(entry));
     }
+    FitCaptions();
     Configuration_Init();
 }
 

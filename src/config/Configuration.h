@@ -103,6 +103,8 @@ private:
     void BuildGlobalOptions();
     void BuildFolderMenu();
     void SetTabOrder();
+    // Narrows the font of a control whose caption would not fit it.
+    void FitCaptions();
     void ConnectControls();
 
     void ShowFolderList();

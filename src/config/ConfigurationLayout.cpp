@@ -16,7 +16,9 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
+#include <algorithm>
 #include <cmath>
+#include <functional>
 
 namespace vimbrel {
 
@@ -39,9 +41,15 @@ QLabel* MakeLabel(QWidget* parent, const char* text, double left, double top, do
     return Place(label, left, top, width, height);
 }
 
+// The box's square is drawn 17 pixels high here; a lower box would cut it,
+// so a low one grows about its middle.
+constexpr double kLowestCheckBox = 255;
+
 QCheckBox* MakeCheckBox(QWidget* parent, const char* text, double left, double top, double width,
                         double height) {
-    return Place(new QCheckBox(QString::fromUtf8(text), parent), left, top, width, height);
+    const double grown = std::max(height, kLowestCheckBox);
+    return Place(new QCheckBox(QString::fromUtf8(text), parent), left, top - (grown - height) / 2,
+                 width, grown);
 }
 
 QLineEdit* MakeKeyField(QWidget* parent, double left, double top, int maxLength) {
@@ -68,7 +76,45 @@ QComboBox* MakeCombo(QWidget* parent, const char* name, double left, double top)
     return combo;
 }
 
+// Narrows the control's font until the text needs no more than the width
+// given, down to two thirds of the dialog's font width.
+void Narrow(QWidget* control, const std::function<int()>& needed) {
+    QFont narrowed = control->font();
+    int stretch = narrowed.stretch() > 0 ? narrowed.stretch() : 100;
+    while (needed() > control->width() && stretch > 66) {
+        stretch -= 3;
+        narrowed.setStretch(stretch);
+        control->setFont(narrowed);
+    }
+}
+
+void NarrowToSizeHint(QWidget* control) {
+    Narrow(control, [control] { return control->sizeHint().width(); });
+}
+
 } // namespace
+
+void Configuration::FitCaptions() {
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             Check_Center, Check_RandomOrder, Check_Captions, Check_Beep, Check_Random,
+             Check_Special, Command1, Combo_ImageScale, Combo_VideoScale, Combo_Resolution, Label11,
+             Label12, Label13, Label14, Label15, Label16}) {
+        NarrowToSizeHint(control);
+    }
+    // The title of the key fields' frame hides no more of its edge than it
+    // covers.
+    Check_Special->resize(std::min(Check_Special->width(), Check_Special->sizeHint().width() + 4),
+                          Check_Special->height());
+    // The captions that change are fitted for their longest text.
+    Narrow(Label1, [this] {
+        return Label1->fontMetrics().horizontalAdvance(
+            QString::fromStdString(IntervalCaption(kMaxInterval - 1)));
+    });
+    Narrow(Label10, [this] {
+        return Label10->fontMetrics().horizontalAdvance(
+            QString::fromStdString(MouseSensitivityCaption(kMaxMouseMoves)));
+    });
+}
 
 void Configuration::BuildControls() {
     setWindowTitle("Vimbrel 4.0 Configuration");
@@ -76,10 +122,12 @@ void Configuration::BuildControls() {
     // half of Cancel and the global options' frame below the window's edge;
     // the window reaches 120 twips below Cancel instead.
     setFixedSize(Pixels(7455), Pixels(4680 + 375 + 120));
-    // The captions are laid out for a font of eleven pixels; the desktop's
-    // own size would push them out of their controls.
+    // The layout is made for a font of eleven pixels with narrow letters;
+    // the desktop's own size and width would push the captions out of their
+    // controls. FitCaptions narrows what still does not fit.
     QFont captions = font();
     captions.setPixelSize(11);
+    captions.setStretch(QFont::SemiCondensed);
     setFont(captions);
 
     const QImage icon = DrawProgramIcon();
@@ -143,7 +191,9 @@ void Configuration::BuildGlobalOptions() {
     Frame3 = Place(new QFrame(Frame2), 240, 360, 3015, 1575);
     Frame3->setFrameShape(QFrame::StyledPanel);
     Frame3->setFrameShadow(QFrame::Sunken);
-    Check_Special = MakeCheckBox(Frame3, "Use Special Keys", 240, 0, 1575, 195);
+    // Placed in the outer frame, so that it straddles the edge instead of
+    // being cut by it.
+    Check_Special = MakeCheckBox(Frame2, "Use Special Keys", 240 + 240, 360 - 97, 1575, 195);
     Check_Special->setAutoFillBackground(true);
 
     Text4 = MakeKeyField(Frame3, 240, 360, 1);

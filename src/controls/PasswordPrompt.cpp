@@ -8,7 +8,7 @@
 
 namespace vimbrel {
 
-std::optional<std::string> AskForPassword(QWidget* owner) {
+std::optional<std::string> AskForPassword(QWidget* owner, std::string_view notice) {
     QDialog dialog(owner);
     dialog.setObjectName(kPasswordPromptName);
     dialog.setWindowTitle("Vimbrel");
@@ -25,6 +25,13 @@ std::optional<std::string> AskForPassword(QWidget* owner) {
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
 
     auto* layout = new QVBoxLayout(&dialog);
+    if (!notice.empty()) {
+        auto* noticeLabel =
+            new QLabel(QString::fromUtf8(notice.data(), static_cast<int>(notice.size())), &dialog);
+        noticeLabel->setObjectName(kPasswordNoticeName);
+        noticeLabel->setWordWrap(true);
+        layout->addWidget(noticeLabel);
+    }
     layout->addWidget(label);
     layout->addWidget(field);
     layout->addWidget(buttons);

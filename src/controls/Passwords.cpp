@@ -4,6 +4,7 @@
 #include "platform/FileSystem.h"
 #include "runtime/Error.h"
 
+#include <cerrno>
 #include <sodium.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,30 +18,43 @@ bool SodiumReady() {
     return ready;
 }
 
-std::optional<std::string> StoredHash(const std::filesystem::path& settingsDirectory) {
+struct ReadHash {
+    StoredPassword state = StoredPassword::None;
+    std::string hash;
+};
+
+ReadHash ReadStoredHash(const std::filesystem::path& settingsDirectory) {
+    std::optional<std::string> bytes;
     try {
-        std::optional<std::string> bytes =
-            platform::ReadFileIfPresent(settingsDirectory / kPasswordFile);
-        if (!bytes) {
-            return std::nullopt;
-        }
-        std::string hash = bytes->substr(0, bytes->find_first_of("\r\n"));
-        if (hash.rfind(crypto_pwhash_STRPREFIX, 0) != 0 || hash.size() >= crypto_pwhash_STRBYTES) {
-            return std::nullopt;
-        }
-        return hash;
+        bytes = platform::ReadFileIfPresent(settingsDirectory / kPasswordFile);
     } catch (const Error&) {
-        return std::nullopt;
+        // A file that is there but cannot be read is no proof that no
+        // password was set.
+        return {StoredPassword::Damaged, {}};
     }
+    if (!bytes) {
+        return {};
+    }
+    std::string hash = bytes->substr(0, bytes->find_first_of("\r\n"));
+    if (hash.rfind(crypto_pwhash_STRPREFIX, 0) != 0 || hash.size() >= crypto_pwhash_STRBYTES) {
+        return {StoredPassword::Damaged, {}};
+    }
+    return {StoredPassword::Set, std::move(hash)};
 }
 
 } // namespace
+
+StoredPassword StoredPasswordState(const std::filesystem::path& settingsDirectory) {
+    return ReadStoredHash(settingsDirectory).state;
+}
 
 void StoreScreenSavePassword(const std::filesystem::path& settingsDirectory,
                              std::string_view password) {
     const std::filesystem::path path = settingsDirectory / kPasswordFile;
     if (password.empty()) {
-        ::unlink(path.c_str());
+        if (::unlink(path.c_str()) != 0 && errno != ENOENT) {
+            throw FileError(errno, "StoreScreenSavePassword", path.string());
+        }
         return;
     }
     if (!SodiumReady()) {
@@ -54,7 +68,10 @@ void StoreScreenSavePassword(const std::filesystem::path& settingsDirectory,
         throw Error(ErrorNumber::PathFileAccessError, "StoreScreenSavePassword",
                     "Not enough memory to protect the password");
     }
-    // Made private before the hash goes in, so it is never readable by others.
+    // The replacement takes the old file's permissions, or the umask's for a
+    // first file: both are made private before the hash goes in, so the new
+    // file is never readable by others, not even for a moment.
+    ::chmod(path.c_str(), 0600);
     const mode_t previous = ::umask(077);
     try {
         platform::WriteFileReplacing(path, std::string(hash) + "\n", "StoreScreenSavePassword");
@@ -68,15 +85,30 @@ void StoreScreenSavePassword(const std::filesystem::path& settingsDirectory,
 
 bool CheckScreenSavePassword(const std::filesystem::path& settingsDirectory,
                              std::string_view entered) {
-    const std::optional<std::string> hash = StoredHash(settingsDirectory);
-    if (!hash || !SodiumReady()) {
+    const ReadHash stored = ReadStoredHash(settingsDirectory);
+    switch (stored.state) {
+    case StoredPassword::None:
         return entered.empty();
+    case StoredPassword::Damaged:
+        return false;
+    case StoredPassword::Set:
+        break;
     }
-    return ::crypto_pwhash_str_verify(hash->c_str(), entered.data(), entered.size()) == 0;
+    return SodiumReady() &&
+           ::crypto_pwhash_str_verify(stored.hash.c_str(), entered.data(), entered.size()) == 0;
+}
+
+std::string DamagedPasswordNotice(const std::filesystem::path& settingsDirectory) {
+    return "The stored password is damaged, so no password is accepted. To reset it, remove " +
+           (settingsDirectory / kPasswordFile).string() +
+           " (from another session) and set a new password with \"vimbrel /A\".";
 }
 
 bool VerifyScreenSavePwd(QWidget* owner, const std::filesystem::path& settingsDirectory) {
-    const std::optional<std::string> entered = AskForPassword(owner);
+    const std::string notice = StoredPasswordState(settingsDirectory) == StoredPassword::Damaged
+                                   ? DamagedPasswordNotice(settingsDirectory)
+                                   : std::string();
+    const std::optional<std::string> entered = AskForPassword(owner, notice);
     return entered && CheckScreenSavePassword(settingsDirectory, *entered);
 }
 

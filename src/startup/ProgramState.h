@@ -2,6 +2,7 @@
 
 #include "catalogue/CatalogueState.h"
 #include "display/DisplayModes.h"
+#include "preview/PreviewState.h"
 #include "settings/SettingsModel.h"
 
 #include <cstdint>
@@ -45,6 +46,7 @@ struct ProgramState {
     CatalogueState catalogue;
     ScreenState screen;
     DisplayModeState display;
+    PreviewState preview;
     int16_t MouseMoveCount = 0;
 };
 

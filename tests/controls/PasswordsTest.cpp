@@ -56,13 +56,30 @@ TEST(PasswordStore, OnlyTheRightPasswordPassesAndTheFileIsPrivate) {
     EXPECT_EQ(info.st_mode & 0777, 0600u);
     EXPECT_EQ(test::ReadBytes(home / "password").find("sesame"), std::string::npos);
 
-    // A damaged file does not switch protection off, nor lock anyone out.
-    WriteBytes(home / "password", "garbage");
-    EXPECT_TRUE(CheckScreenSavePassword(home, ""));
-    EXPECT_FALSE(CheckScreenSavePassword(home, "sesame"));
-
     StoreScreenSavePassword(home, "");
     EXPECT_FALSE(std::filesystem::exists(home / "password"));
+    EXPECT_EQ(StoredPasswordState(home), StoredPassword::None);
+}
+
+// A spoiled or unreadable file must never let a protected show end: it
+// accepts nothing, not even the empty entry that a missing file accepts.
+TEST(PasswordStore, DamagedFileAcceptsNothing) {
+    test::TestPlatform platform;
+    const auto home = platform.settingsDirectory();
+    for (const char* damage : {"garbage", "",
+                               "$argon2id$v=19$truncated-and-far-too-long-"
+                               "to-be-a-hash-of-this-library-xxxxxxxxxxxxxxxxxxxxx"
+                               "xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx"}) {
+        WriteBytes(home / "password", damage);
+        EXPECT_EQ(StoredPasswordState(home), StoredPassword::Damaged) << damage;
+        EXPECT_FALSE(CheckScreenSavePassword(home, "")) << damage;
+        EXPECT_FALSE(CheckScreenSavePassword(home, "sesame")) << damage;
+    }
+    std::filesystem::remove(home / "password");
+    std::filesystem::create_directory(home / "password");
+    EXPECT_EQ(StoredPasswordState(home), StoredPassword::Damaged);
+    EXPECT_FALSE(CheckScreenSavePassword(home, ""));
+    EXPECT_NE(DamagedPasswordNotice(home).find((home / "password").string()), std::string::npos);
 }
 
 } // namespace

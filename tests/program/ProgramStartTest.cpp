@@ -46,15 +46,15 @@ TEST_F(ProgramStart, HelpPrintsUsageAndTouchesNothing) {
     EXPECT_FALSE(std::filesystem::exists(home / "unused"));
 }
 
-TEST_F(ProgramStart, PreviewAndPasswordModesEndQuietly) {
-    for (const char* mode : {"/p", "/a"}) {
-        TempDirectory home;
-        QProcess* program = Start({mode, "1234"}, home.path());
-        ASSERT_TRUE(program->waitForFinished(20000)) << mode;
-        EXPECT_EQ(program->exitStatus(), QProcess::NormalExit);
-        EXPECT_EQ(program->exitCode(), 0) << mode;
-        EXPECT_TRUE(std::filesystem::exists(home / "vimbrel000.ini"));
-    }
+// Without an X server no id names a window: the preview ends at its first
+// tick. (The password dialog waits for the user: PasswordEndToEndTest.cpp.)
+TEST_F(ProgramStart, PreviewWithoutAHostWindowEndsQuietly) {
+    TempDirectory home;
+    QProcess* program = Start({"/p", "1234"}, home.path());
+    ASSERT_TRUE(program->waitForFinished(20000));
+    EXPECT_EQ(program->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program->exitCode(), 0);
+    EXPECT_TRUE(std::filesystem::exists(home / "vimbrel000.ini"));
 }
 
 TEST_F(ProgramStart, SettingsDirectoryThatCannotBeMadeIsReportedWithItsNumber) {

@@ -15,6 +15,7 @@
 #include "startup/SharedHelpers.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
@@ -160,6 +161,39 @@ TEST_F(ShowWindow, WithAPasswordTheShowEndsOnlyForTheRightOne) {
     EXPECT_FALSE(platform.cursor.visible());
 
     AnswerPasswordPrompt("sesame");
+    QTest::keyClick(form.get(), Qt::Key_Q);
+    EXPECT_FALSE(form->isVisible());
+}
+
+// With the password switch on, the show never ends unasked: a missing hash
+// file means no password was ever set and the empty entry passes; a damaged
+// one passes nothing, and the prompt says how to mend it.
+TEST_F(ShowWindow, WithThePasswordSwitchOnAMissingOrDamagedFileStillAsks) {
+    test::WritePicture(pictures / "photo.jpg", 64, 48, Qt::red);
+    platform::WriteRegistryNumber(platform.profiles, platform::kCurrentUserRoot,
+                                  "Control Panel\\Desktop", "ScreenSaveUsePassword", 1);
+    test::WriteBytes(platform / "password", "not a hash");
+    auto form = Start();
+
+    QString notice;
+    QTimer::singleShot(50, [&notice] {
+        if (QWidget* prompt = QApplication::activeModalWidget()) {
+            if (auto* label = prompt->findChild<QLabel*>(kPasswordNoticeName)) {
+                notice = label->text();
+            }
+        }
+    });
+    AnswerPasswordPrompt("");
+    QTest::keyClick(form.get(), Qt::Key_Q);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_TRUE(notice.contains("damaged")) << notice.toStdString();
+    EXPECT_TRUE(notice.contains("vimbrel /A")) << notice.toStdString();
+
+    std::filesystem::remove(platform / "password");
+    AnswerPasswordPrompt("anything");
+    QTest::keyClick(form.get(), Qt::Key_Q);
+    EXPECT_TRUE(form->isVisible());
+    AnswerPasswordPrompt("");
     QTest::keyClick(form.get(), Qt::Key_Q);
     EXPECT_FALSE(form->isVisible());
 }
