@@ -53,11 +53,14 @@ printf '%s\r\n' '[Options]' 'RandomFolder=0' 'Folders=1' 'MouseMoves=4' '[Folder
     'Captions=1' 'Center=1' 'Interval=0' 'ImageScale=3' 'RandomOrder=1' "Set=$media" \
     > "$home/vimbrel000.ini"
 
-Xvfb :77 -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+# A display number of the server's own choosing, so that no other X
+# server on the machine is taken.
+Xvfb -displayfd 1 -screen 0 1280x800x24 -nolisten tcp > "$work/display" 2>/dev/null &
 xvfb=$!
 trap 'kill $xvfb 2>/dev/null || true' EXIT
-sleep 1
-DISPLAY=:77 VIMBREL_HOME=$home VIMBREL_AUDIO_OUTPUT=null XDG_RUNTIME_DIR=$work \
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+display=:$(head -n 1 "$work/display")
+DISPLAY=$display VIMBREL_HOME=$home VIMBREL_AUDIO_OUTPUT=null XDG_RUNTIME_DIR=$work \
     "$program" /S 2> "$work/stderr.log" &
 show=$!
 
@@ -80,7 +83,7 @@ done
 alive=no
 kill -0 "$show" 2>/dev/null && alive=yes
 final=$(rss)
-DISPLAY=:77 xdotool key q || true
+DISPLAY=$display xdotool key q || true
 wait "$show" 2>/dev/null || true
 
 echo "show still up at the end: $alive"

@@ -25,11 +25,11 @@ inline constexpr std::string_view kDefaultCollectionName = "<default collection>
 // Highest values of the two bars: 100 minutes, and 100 pointer events.
 inline constexpr int kMaxInterval = 6000;
 inline constexpr int kMaxMouseMoves = 100;
-// An interval of 0 is a show as fast as the timer goes; a sensitivity of 0
-// would end the show at the first event just as 1 does, so the bar starts
-// at 1.
+// Both start at 0, so that every value the show takes can be set: an
+// interval of 0 is a show as fast as the timer goes, a sensitivity of 0 a
+// show that the mouse never ends.
 inline constexpr int kMinInterval = 0;
-inline constexpr int kMinMouseMoves = 1;
+inline constexpr int kMinMouseMoves = 0;
 // Both bars move by one with the arrows and by ten with a click beside the
 // thumb.
 inline constexpr int kSmallStep = 1;

@@ -269,5 +269,27 @@ TEST_F(ConfigurationTest, FailedSaveIsReportedAndTheDialogStays) {
     d.reject();
 }
 
+TEST_F(ConfigurationTest, AThousandFoldersAndLongPathsOpenAndSaveWhole) {
+    std::vector<test::FolderLines> folders;
+    for (int i = 0; i < 1000; ++i) {
+        folders.push_back({"/media/photos/" + std::to_string(1000 + i), {"Interval=7"}});
+    }
+    // A path of 253 characters, and one that no longer exists.
+    folders[500].path = "/" + std::string(252, 'p');
+    folders[999].path = "/gone/since/it/was/chosen";
+    WriteCollection({"CurrentFolder=1000"}, folders);
+    Configuration& d = Open();
+    ASSERT_EQ(d.List_Folders->count(), 1000);
+    EXPECT_EQ(d.List_Folders->currentItem()->text(), "/gone/since/it/was/chosen");
+    EXPECT_EQ(d.List_Folders->currentItem()->data(Qt::UserRole).toInt(), 1000);
+    EXPECT_EQ(d.HScroll_Interval->value(), 7);
+    d.List_Folders->scrollToBottom();
+    d.Command5->click();
+    const std::string saved = CollectionBytes();
+    EXPECT_NE(saved.find("[Folder1000]\r\n"), std::string::npos);
+    EXPECT_NE(saved.find("Set=/" + std::string(252, 'p') + "\r\n"), std::string::npos);
+    EXPECT_NE(saved.find("Set=/gone/since/it/was/chosen\r\n"), std::string::npos);
+}
+
 } // namespace
 } // namespace vimbrel

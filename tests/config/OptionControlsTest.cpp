@@ -87,6 +87,10 @@ TEST_F(OptionControls, MouseSensitivityIsWrittenAtOnce) {
     EXPECT_EQ(state.model.settings.MouseMoves, 10);
     d.HScroll_MouseMoves->setValue(500);
     EXPECT_EQ(state.model.settings.MouseMoves, 100);
+    // 0: the mouse never ends the show.
+    d.HScroll_MouseMoves->setValue(0);
+    EXPECT_EQ(d.Label10->text(), "Mouse Sensitivity = 0");
+    EXPECT_EQ(state.model.settings.MouseMoves, 0);
 }
 
 TEST_F(OptionControls, UseSpecialKeysSwitchesTheKeyFieldsAtOnce) {

@@ -72,6 +72,7 @@ TEST_F(PasswordEndToEnd, PasswordSetInTheDialogGuardsTheEndOfTheShow) {
     QProcess change;
     change.setProcessEnvironment(Environment());
     change.start(VIMBREL_PROGRAM_PATH, {"/A", QString::number(host.id())});
+    ASSERT_TRUE(change.waitForStarted(10000));
     const QString dialog = WaitForWindow("Change Password");
     ASSERT_FALSE(dialog.isEmpty()) << "no Change Password dialog";
     // Owned by the host's window.
@@ -103,6 +104,7 @@ TEST_F(PasswordEndToEnd, PasswordSetInTheDialogGuardsTheEndOfTheShow) {
     QProcess show;
     show.setProcessEnvironment(Environment());
     show.start(VIMBREL_PROGRAM_PATH, {"/S"});
+    ASSERT_TRUE(show.waitForStarted(10000));
     ASSERT_TRUE(
         WaitFor([&] { return Near(display.Screenshot().pixelColor(320, 240), Qt::blue); }, 15000));
 
