@@ -48,10 +48,6 @@ public:
     // "New Folders...": every sub-folder of a chosen folder.
     void Vimbrel_Create_Multi_Click();
 
-    // What the folder list's double-click does after saving; the
-    // collections dialog goes here. Until one is set it saves only.
-    std::function<void()> openCollections;
-
     // The controls, by the names the dialog's behaviour uses.
     QGroupBox* Frame4 = nullptr;
     QListWidget* List_Folders = nullptr;

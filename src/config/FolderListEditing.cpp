@@ -1,6 +1,7 @@
 // The folder list of the configuration dialog: choosing a folder, adding one
 // or all sub-folders of one, removing one, and the keys and menu for it.
 
+#include "config/Collections.h"
 #include "config/Configuration.h"
 #include "config/ConfigurationRules.h"
 #include "platform/MessageBoxes.h"
@@ -35,9 +36,9 @@ void Configuration::List_Folders_DblClick() {
     StoreGlobalOptions();
     SaveCollectionSettings(m_state, m_services);
     // The collection on disk is up to date before the user switches.
-    if (openCollections) {
-        openCollections();
-    }
+    Collections collections(m_state, m_services, *this);
+    collections.Form_Load();
+    collections.exec();
 }
 
 bool Configuration::List_Folders_KeyDown(int key, Qt::KeyboardModifiers modifiers) {

@@ -5,6 +5,7 @@
 // start-up, real widgets on the offscreen platform.
 
 #include "PlatformDoubles.h"
+#include "config/Collections.h"
 #include "config/Configuration.h"
 #include "platform/Pickers.h"
 #include "startup/Main.h"
@@ -23,7 +24,9 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
+#include <QTimer>
 #include <deque>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <optional>
@@ -108,6 +111,20 @@ protected:
         QApplication::setActiveWindow(dialog.get());
         EXPECT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
         return *dialog;
+    }
+
+    // The collections dialog opens modally from the folder list; this runs
+    // `act` on it once it is up, from within its own event loop.
+    void WhenCollectionsOpen(std::function<void(Collections&)> act) {
+        auto* poll = new QTimer(dialog.get());
+        QObject::connect(poll, &QTimer::timeout, poll, [poll, act = std::move(act)] {
+            if (auto* shown = dynamic_cast<Collections*>(QApplication::activeModalWidget())) {
+                poll->deleteLater();
+                poll->stop();
+                act(*shown);
+            }
+        });
+        poll->start(5);
     }
 
     std::filesystem::path CollectionPath() const { return platform / "vimbrel000.ini"; }

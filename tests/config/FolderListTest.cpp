@@ -213,10 +213,17 @@ TEST_F(FolderList, KeysOfTheList) {
     dialog->Vimbrel_Folder_Menu->hide();
     EXPECT_EQ(CollectionBytes(), before);
 
-    // Ctrl+Enter saves, as the double-click does, and the dialog stays.
+    // Ctrl+Enter saves, as the double-click does, opens the collections
+    // over the saved state, and the dialog stays.
     dialog->CollectionName->setText("Saved");
+    std::string savedWhenOpen;
+    WhenCollectionsOpen([&](Collections& collections) {
+        savedWhenOpen = CollectionBytes();
+        collections.reject();
+    });
     SendKey(Qt::Key_Return, Qt::ControlModifier);
-    EXPECT_NE(CollectionBytes().find("Description=Saved\r\n"), std::string::npos);
+    EXPECT_NE(savedWhenOpen.find("Description=Saved\r\n"), std::string::npos);
+    EXPECT_EQ(CollectionBytes(), savedWhenOpen);
     EXPECT_TRUE(dialog->isVisible());
 
     // Escape ends the dialog without saving what came after.
@@ -251,7 +258,13 @@ TEST_F(FolderList, RightClickOpensTheMenuAndDoubleClickSaves) {
     EXPECT_EQ(CollectionBytes(), before);
 
     d.CollectionName->setText("Saved");
+    bool opened = false;
+    WhenCollectionsOpen([&](Collections& collections) {
+        opened = true;
+        collections.reject();
+    });
     QTest::mouseDClick(viewport, Qt::LeftButton, {}, second);
+    EXPECT_TRUE(opened);
     EXPECT_NE(CollectionBytes().find("Description=Saved\r\nLastFileName=\r\n"), std::string::npos);
     EXPECT_NE(CollectionBytes().find("CurrentFolder=2\r\n"), std::string::npos);
     EXPECT_EQ(test::ReadBytes(platform / "vimbrel000.bak"), before);
