@@ -24,6 +24,7 @@
 #include "startup/UntrappedError.h"
 
 #include <QApplication>
+#include <QLoggingCategory>
 #include <QScreen>
 #include <clocale>
 #include <cstdio>
@@ -116,6 +117,10 @@ int main(int argc, char** argv) {
     }
 
     QApplication application(argc, argv);
+    // The show takes unreadable pictures out by itself; the decoders' own
+    // complaints about them would only fill the terminal of whatever
+    // started the screen saver.
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio*=false"));
     QApplication::setApplicationName("Vimbrel");
     QApplication::setApplicationVersion(VIMBREL_VERSION);
     // Numbers in the media player's options are read with a C locale.
