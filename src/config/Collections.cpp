@@ -261,8 +261,7 @@ void Collections::New_Collection_Click() {
         return;
     }
     const std::string name = CollectionFileName(*number);
-    platform::WriteTextLines(profiles.PathOf(name), NewCollectionLines(*number),
-                             "New_Collection");
+    platform::WriteTextLines(profiles.PathOf(name), NewCollectionLines(*number), "New_Collection");
     // Active on disk at once: the user fills it next.
     SetActiveCollection(name);
     Reload();
@@ -282,10 +281,9 @@ void Collections::Delete_Collection_Click() {
         return;
     }
     const std::string description = List1->item(row)->text().toStdString();
-    if (m_services.messageBoxes.Show("Delete the collection \"" + description + "\" ?",
-                                     platform::MessageIcon::Question,
-                                     platform::MessageButtons::YesNo) !=
-        platform::MessageAnswer::Yes) {
+    if (m_services.messageBoxes.Show(
+            "Delete the collection \"" + description + "\" ?", platform::MessageIcon::Question,
+            platform::MessageButtons::YesNo) != platform::MessageAnswer::Yes) {
         return;
     }
 

@@ -34,11 +34,11 @@ public:
     void reject() override;
 
     // The controls, by the names the dialog's behaviour uses.
-    QListWidget* List1 = nullptr; // descriptions
+    QListWidget* List1 = nullptr;    // descriptions
     QPushButton* Command7 = nullptr; // OK
     QPushButton* Command8 = nullptr; // Cancel
-    QListWidget* List2 = nullptr; // hidden: file names, row for row with List1
-    QListWidget* List3 = nullptr; // hidden: the same file names, sorted
+    QListWidget* List2 = nullptr;    // hidden: file names, row for row with List1
+    QListWidget* List3 = nullptr;    // hidden: the same file names, sorted
     QMenu* Collection_Menu = nullptr;
     QAction* New_Collection = nullptr;
     QAction* Delete_Collection = nullptr;

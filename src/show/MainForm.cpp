@@ -17,6 +17,7 @@
 #include "show/ImageLayout.h"
 #include "show/MediaPlayer.h"
 #include "show/PictureArea.h"
+#include "show/ScreenCovers.h"
 #include "show/ShowPacing.h"
 #include "show/Twips.h"
 #include "startup/Main.h"
@@ -135,6 +136,11 @@ void MainForm::Form_Load() {
     }
     SetBackground(
         m_state.model.FolderTable.at(static_cast<std::size_t>(settings.CurrentFolder)).Background);
+    // The other screens are covered in the same colour for the whole show.
+    m_covers = std::make_unique<ScreenCovers>(palette().color(QPalette::Window));
+    for (const auto& cover : m_covers->Covers()) {
+        connect(cover.get(), &ScreenCover::PointerEvent, this, [this] { Terminate(); });
+    }
     PlaceInTwips(MediaPlayer1, kParked, kParked, MediaPlayer1->width() * 15.0,
                  MediaPlayer1->height() * 15.0);
 
@@ -152,6 +158,9 @@ void MainForm::SetBackground(int32_t color) {
     QPalette colours = palette();
     colours.setColor(QPalette::Window, ColorOf(color));
     setPalette(colours);
+    if (m_covers) {
+        m_covers->SetColour(ColorOf(color));
+    }
 }
 
 void MainForm::ShowNext() {
@@ -263,6 +272,9 @@ void MainForm::Form_Unload() {
     // Nothing to tell the system about the screen saver's end here. The
     // desktop's own mode comes back, whether or not a folder changed it.
     m_services.process.SetLastStep(nullptr);
+    if (m_covers) {
+        m_covers->CloseAll();
+    }
     RestoreDesktopMode();
     m_titleLock.Release();
 }

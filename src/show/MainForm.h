@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 class QTimer;
 
@@ -21,6 +22,7 @@ struct Services;
 class PictureArea;
 class CaptionLabel;
 class MediaPlayer;
+class ScreenCovers;
 
 // The full-screen window of the running show: it covers the screen in the
 // current folder's background colour and shows the folder's entries one
@@ -105,6 +107,7 @@ private:
     MouseCountingWindow m_mouseWindow;
     platform::WindowTitleLock m_titleLock;
     PictureLoader m_loader;
+    std::unique_ptr<ScreenCovers> m_covers;
     QSize m_naturalPixels; // of the picture Image1 holds
     bool m_pressed = false;
     bool m_unloaded = false;

@@ -35,9 +35,7 @@ protected:
     void Active(const std::string& file) {
         WriteBytes(platform / "vimbrel.ini", CrLf({"[Options]", "Settings=" + file}));
     }
-    std::filesystem::path File(int number) const {
-        return platform / CollectionFileName(number);
-    }
+    std::filesystem::path File(int number) const { return platform / CollectionFileName(number); }
     std::string Master() const { return ReadBytes(platform / "vimbrel.ini"); }
 
     // Start-up, the configuration dialog, then the collections over it.
@@ -80,7 +78,8 @@ TEST_F(CollectionsDialog, ListsTheCollectionsByDescription) {
     WriteBytes(File(3), CrLf({"[Options]", "Description=New Collection (3)"}));
     WriteBytes(File(4), CrLf({"[Options]", "RandomFolder=0"}));
     WriteBytes(platform / "foreign.ini", CrLf({"[Options]", "Colour=red"}));
-    WriteBytes(platform / "holiday.ini", CrLf({"[Options]", "Description=Named", "RandomFolder=1"}));
+    WriteBytes(platform / "holiday.ini",
+               CrLf({"[Options]", "Description=Named", "RandomFolder=1"}));
     Active("vimbrel001.ini");
     Collections& c = OpenCollections();
 
@@ -100,7 +99,7 @@ TEST_F(CollectionsDialog, ListsTheCollectionsByDescription) {
         {"vimbrel004.ini", "<unknown>"}};
     EXPECT_EQ(rows, expected);
     EXPECT_EQ(Column(c.List3), (std::vector<std::string>{"holiday.ini", "vimbrel000.ini",
-                                                          "vimbrel001.ini", "vimbrel004.ini"}));
+                                                         "vimbrel001.ini", "vimbrel004.ini"}));
     // The active collection is the one selected, and it can be deleted.
     EXPECT_EQ(SelectedFile(), "vimbrel001.ini");
     EXPECT_EQ(c.List1->currentItem()->text(), "Holidays");
@@ -165,7 +164,8 @@ TEST_F(CollectionsDialog, OkMakesTheClickedCollectionActive) {
 TEST_F(CollectionsDialog, DeletingClosesUpTheNumbersWhileBackupsKeepTheirNames) {
     for (int k = 0; k <= 3; ++k) {
         Saved(k, k == 0 ? "<default collection>" : "C" + std::to_string(k));
-        WriteBytes(platform / ("vimbrel00" + std::to_string(k) + ".bak"), "backup " + std::to_string(k));
+        WriteBytes(platform / ("vimbrel00" + std::to_string(k) + ".bak"),
+                   "backup " + std::to_string(k));
     }
     Active("vimbrel000.ini");
     Collections& c = OpenCollections();
@@ -392,8 +392,8 @@ TEST_F(CollectionsDialog, TheFolderListsDoubleClickSavesAndOpensTheCollections) 
         for (int i = 0; i < shown.List1->count(); ++i) {
             listed.push_back(shown.List1->item(i)->text().toStdString());
         }
-        shown.List1->setCurrentRow(static_cast<int>(
-            std::find(listed.begin(), listed.end(), "Work") - listed.begin()));
+        shown.List1->setCurrentRow(
+            static_cast<int>(std::find(listed.begin(), listed.end(), "Work") - listed.begin()));
         shown.Command7->click();
     });
     QTest::mouseDClick(d.List_Folders->viewport(), Qt::LeftButton, {},
