@@ -11,7 +11,7 @@ packages=(
     fonts-dejavu-core fluid-soundfont-gm
 )
 # testing: a virtual X server, typing and screenshots, and test media
-testing=(xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick ffmpeg libjpeg-turbo-progs)
+testing=(xvfb xauth xdotool x11-utils x11-xserver-utils xss-lock imagemagick ffmpeg libjpeg-turbo-progs)
 case "${1:-}" in
     --fuzz) packages+=(clang libclang-rt-14-dev) ;;
     --tests) packages+=("${testing[@]}") ;;

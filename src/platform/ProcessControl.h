@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdlib>
 #include <functional>
 #include <utility>
 
@@ -17,6 +18,9 @@ public:
             step();
         }
         Exit(exitCode);
+        // Exit never comes back; should an override ever do so, the
+        // process still ends here.
+        std::abort();
     }
 
     // What must happen even when the process ends on the spot: the show

@@ -6,7 +6,6 @@
 #include "show/VideoSurface.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
@@ -251,19 +250,20 @@ private:
     std::size_t m_blockUsed = 0;
 };
 
-// What mpv holds for one open stream. mpv calls read and seek from its
-// demuxer thread, one call at a time, and cancel from any thread at any
-// time.
+// What mpv holds for one open stream. mpv calls read, seek and close from
+// its demuxer thread, one call at a time.
+//
+// No cancel callback is given to mpv: mpv may call it from another thread
+// after close has freed the cookie (its cancel object is unhooked only after
+// close returns, and close takes a while here: deleting the synthesizer and
+// trimming the heap), so it would write into freed memory and corrupt the
+// heap. mpv checks its own cancellation before every read anyway.
 struct OpenStream {
     std::unique_ptr<MidiStream> stream;
-    std::atomic<bool> cancelled = false;
 };
 
 int64_t ReadCallback(void* cookie, char* buffer, uint64_t size) {
     auto* open = static_cast<OpenStream*>(cookie);
-    if (open->cancelled) {
-        return -1;
-    }
     try {
         return static_cast<int64_t>(open->stream->Read({buffer, static_cast<std::size_t>(size)}));
     } catch (...) {
@@ -274,17 +274,12 @@ int64_t ReadCallback(void* cookie, char* buffer, uint64_t size) {
 int64_t SeekCallback(void* cookie, int64_t offset) {
     auto* open = static_cast<OpenStream*>(cookie);
     try {
-        if (!open->cancelled && offset >= 0 &&
-            open->stream->Seek(static_cast<std::uint64_t>(offset))) {
+        if (offset >= 0 && open->stream->Seek(static_cast<std::uint64_t>(offset))) {
             return offset;
         }
     } catch (...) {
     }
     return MPV_ERROR_GENERIC;
-}
-
-void CancelCallback(void* cookie) {
-    static_cast<OpenStream*>(cookie)->cancelled = true;
 }
 
 void CloseCallback(void* cookie) {
@@ -317,7 +312,8 @@ int OpenCallback(void*, char* uri, mpv_stream_cb_info* info) {
         info->seek_fn = &SeekCallback;
         info->size_fn = nullptr;
         info->close_fn = &CloseCallback;
-        info->cancel_fn = &CancelCallback;
+        // No cancel_fn: see OpenStream.
+        info->cancel_fn = nullptr;
         return 0;
     } catch (...) {
         return MPV_ERROR_LOADING_FAILED;
