@@ -213,13 +213,18 @@ DecodeSizeOf MainForm::DecodeSizeForFolder() const {
     const int16_t imageScale = folder.ImageScale;
     const int32_t availableHeight = AvailableHeight();
     const int32_t screenWidth = m_state.screen.ScreenWidth;
+    // The layout is in twips of logical pixels; on a high-density screen a
+    // picture is decoded for the device's pixels, so it is drawn sharp
+    // rather than blown up. The reader never decodes above the natural size.
+    const double devicePixels = devicePixelRatioF();
     return [=](QSize natural) {
         const PictureSize shown =
             ScalePicture({static_cast<float>(natural.width() * platform::TwipsPerPixelX),
                           static_cast<float>(natural.height() * platform::TwipsPerPixelY)},
                          imageScale, availableHeight, screenWidth);
-        return QSize(static_cast<int>(std::ceil(shown.W / platform::TwipsPerPixelX)),
-                     static_cast<int>(std::ceil(shown.H / platform::TwipsPerPixelY)));
+        return QSize(
+            static_cast<int>(std::ceil(shown.W / platform::TwipsPerPixelX * devicePixels)),
+            static_cast<int>(std::ceil(shown.H / platform::TwipsPerPixelY * devicePixels)));
     };
 }
 

@@ -1,6 +1,7 @@
 // The show on a desktop of two screens (Qt's offscreen platform set up with
-// two): it plays on the primary screen, and the other is covered in the
-// folder's background colour for as long as the show runs.
+// two, the primary one of double density): it plays on the primary screen,
+// the other is covered in the folder's background colour for as long as the
+// show runs, and pictures are decoded for the device's pixels.
 
 #include "show/ScreenCovers.h"
 
@@ -41,6 +42,25 @@ TEST_F(ShowWindow, OtherScreensAreCoveredInTheFoldersColourWhileTheShowRuns) {
 
     form->close();
     EXPECT_TRUE(Covers().empty());
+}
+
+TEST_F(ShowWindow, PicturesAreDecodedForTheDevicePixelsOfADenseScreen) {
+    ASSERT_EQ(QGuiApplication::primaryScreen()->devicePixelRatio(), 2.0);
+    // 1600 x 1200 sized down to the 800 x 600 screen (less the caption's
+    // room): the layout is in logical pixels, the picture has twice as many.
+    test::WritePicture(pictures / "big.jpg", 1600, 1200, Qt::red);
+    test::WritePicture(pictures / "small.jpg", 64, 48, Qt::blue);
+    auto form = Start({.captions = 0, .imageScale = 2});
+    const QSize area = form->Image1->size();
+    EXPECT_LE(area.width(), 800);
+    EXPECT_LE(area.height(), 600);
+    EXPECT_NEAR(form->Image1->Picture().width(), 2 * area.width(), 2);
+    EXPECT_NEAR(form->Image1->Picture().height(), 2 * area.height(), 2);
+    // A picture smaller than its area is never decoded above its own size.
+    form->TickCount = 100;
+    form->Timer1_Timer();
+    ASSERT_EQ(state.catalogue.CurrentFile, "small.jpg");
+    EXPECT_EQ(form->Image1->Picture().size(), QSize(64, 48));
 }
 
 } // namespace
