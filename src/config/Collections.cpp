@@ -2,6 +2,7 @@
 
 #include "config/CollectionFiles.h"
 #include "config/Configuration.h"
+#include "config/ReportedErrors.h"
 #include "platform/FileDelete.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageBoxes.h"
@@ -330,16 +331,7 @@ void Collections::Delete_Collection_Click() {
 }
 
 void Collections::Run(const std::function<void()>& handler) {
-    try {
-        handler();
-    } catch (const Error& error) {
-        m_services.messageBoxes.Show(FormatErrorReport(error), platform::MessageIcon::Critical,
-                                     platform::MessageButtons::Ok);
-    } catch (const std::exception& error) {
-        m_services.messageBoxes.Show(
-            FormatErrorReport(Error(ErrorNumber::PathFileAccessError, "Vimbrel", error.what())),
-            platform::MessageIcon::Critical, platform::MessageButtons::Ok);
-    }
+    RunReportingErrors(m_services.messageBoxes, handler);
 }
 
 bool Collections::eventFilter(QObject* watched, QEvent* event) {

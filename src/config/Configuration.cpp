@@ -1,6 +1,7 @@
 #include "config/Configuration.h"
 
 #include "config/ConfigurationRules.h"
+#include "config/ReportedErrors.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Pickers.h"
 #include "platform/Services.h"
@@ -216,16 +217,7 @@ FolderEntry* Configuration::CurrentEntry() {
 }
 
 void Configuration::Run(const std::function<void()>& handler) {
-    try {
-        handler();
-    } catch (const Error& error) {
-        m_services.messageBoxes.Show(FormatErrorReport(error), platform::MessageIcon::Critical,
-                                     platform::MessageButtons::Ok);
-    } catch (const std::exception& error) {
-        m_services.messageBoxes.Show(
-            FormatErrorReport(Error(ErrorNumber::PathFileAccessError, "Vimbrel", error.what())),
-            platform::MessageIcon::Critical, platform::MessageButtons::Ok);
-    }
+    RunReportingErrors(m_services.messageBoxes, handler);
 }
 
 void Configuration::ConnectControls() {

@@ -27,12 +27,8 @@ TEST(IdleStartEndToEnd, XssLockStartsTheShowWhenTheScreenSaverComesOnAndSeesItEn
     // The show's process, started by xss-lock, leaves a mark when it ends.
     const std::filesystem::path ended = runtime / "show-ended";
     QProcess locker;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("DISPLAY", display.name());
-    environment.insert("QT_QPA_PLATFORM", "xcb");
-    environment.insert("VIMBREL_HOME", QString::fromStdString(home.path().string()));
-    environment.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.path().string()));
-    environment.insert("VIMBREL_AUDIO_OUTPUT", "null");
+    const QProcessEnvironment environment =
+        ProgramEnvironment(display, home.path(), runtime.path());
     locker.setProcessEnvironment(environment);
     locker.start("xss-lock",
                  {"--", "sh", "-c",

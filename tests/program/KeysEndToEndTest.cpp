@@ -44,12 +44,8 @@ TEST(KeysEndToEnd, ViewerSteersTheShowWithTheSpecialKeys) {
               "Interval=30",       "RandomOrder=0",       "Set=" + second.path().string()}));
 
     QProcess show;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("DISPLAY", display.name());
-    environment.insert("QT_QPA_PLATFORM", "xcb");
-    environment.insert("VIMBREL_HOME", QString::fromStdString(home.path().string()));
-    environment.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.path().string()));
-    environment.insert("VIMBREL_AUDIO_OUTPUT", "null");
+    const QProcessEnvironment environment =
+        ProgramEnvironment(display, home.path(), runtime.path());
     show.setProcessEnvironment(environment);
     show.start(VIMBREL_PROGRAM_PATH, {"/S"});
     ASSERT_TRUE(show.waitForStarted(10000));
@@ -131,12 +127,8 @@ TEST(KeysEndToEnd, NextFolderSwitchesToItsDisplayModeAndTheDesktopsComesBack) {
               "Center=1", "Interval=30", "Resolution=1", "Set=" + second.path().string()}));
 
     QProcess show;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("DISPLAY", display.name());
-    environment.insert("QT_QPA_PLATFORM", "xcb");
-    environment.insert("VIMBREL_HOME", QString::fromStdString(home.path().string()));
-    environment.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.path().string()));
-    environment.insert("VIMBREL_AUDIO_OUTPUT", "null");
+    const QProcessEnvironment environment =
+        ProgramEnvironment(display, home.path(), runtime.path());
     show.setProcessEnvironment(environment);
     show.start(VIMBREL_PROGRAM_PATH, {"/S"});
     ASSERT_TRUE(show.waitForStarted(10000));
@@ -175,12 +167,8 @@ TEST(KeysEndToEnd, MessageDuringTheShowTakesTheKeys) {
               "key_NewFolder=115", "", "[Folder1]", "Center=1", "Set=" + first.path().string(),
               "[Folder2]", "Set=" + empty.path().string()}));
     QProcess show;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("DISPLAY", display.name());
-    environment.insert("QT_QPA_PLATFORM", "xcb");
-    environment.insert("VIMBREL_HOME", QString::fromStdString(home.path().string()));
-    environment.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.path().string()));
-    environment.insert("VIMBREL_AUDIO_OUTPUT", "null");
+    const QProcessEnvironment environment =
+        ProgramEnvironment(display, home.path(), runtime.path());
     show.setProcessEnvironment(environment);
     show.start(VIMBREL_PROGRAM_PATH, {"/S"});
     ASSERT_TRUE(show.waitForStarted(10000));

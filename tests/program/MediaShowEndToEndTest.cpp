@@ -54,12 +54,8 @@ TEST(MediaShowEndToEnd, PictureVideoAndSoundPlayInTurnAndACorruptVideoIsTakenOut
                            "RandomOrder=0", "Set=" + media.path().string()}));
 
     QProcess show;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("DISPLAY", display.name());
-    environment.insert("QT_QPA_PLATFORM", "xcb");
-    environment.insert("VIMBREL_HOME", QString::fromStdString(home.path().string()));
-    environment.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.path().string()));
-    environment.insert("VIMBREL_AUDIO_OUTPUT", "null");
+    const QProcessEnvironment environment =
+        ProgramEnvironment(display, home.path(), runtime.path());
     show.setProcessEnvironment(environment);
     show.start(VIMBREL_PROGRAM_PATH, {"/S"});
     ASSERT_TRUE(show.waitForStarted(10000));

@@ -33,12 +33,8 @@ TEST(ShowEndToEnd, PictureOnBackgroundCorruptFileMarkedKeyEndsTheShow) {
                            "RandomOrder=0", "Set=" + pictures.path().string()}));
 
     QProcess show;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("DISPLAY", display.name());
-    environment.insert("QT_QPA_PLATFORM", "xcb");
-    environment.insert("VIMBREL_HOME", QString::fromStdString(home.path().string()));
-    environment.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.path().string()));
-    environment.insert("VIMBREL_AUDIO_OUTPUT", "null");
+    const QProcessEnvironment environment =
+        ProgramEnvironment(display, home.path(), runtime.path());
     show.setProcessEnvironment(environment);
     show.start(VIMBREL_PROGRAM_PATH, {"/S"});
     ASSERT_TRUE(show.waitForStarted(10000));
@@ -83,12 +79,8 @@ TEST(ShowEndToEnd, SecondShowEndsAtOnceWithoutAWindow) {
     test::WriteBytes(home / "vimbrel000.ini",
                      CrLf({"[Options]", "RandomFolder=0", "Folders=1", "[Folder1]", "Center=1",
                            "Set=" + pictures.path().string()}));
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("DISPLAY", display.name());
-    environment.insert("QT_QPA_PLATFORM", "xcb");
-    environment.insert("VIMBREL_HOME", QString::fromStdString(home.path().string()));
-    environment.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.path().string()));
-    environment.insert("VIMBREL_AUDIO_OUTPUT", "null");
+    const QProcessEnvironment environment =
+        ProgramEnvironment(display, home.path(), runtime.path());
 
     QProcess first;
     first.setProcessEnvironment(environment);

@@ -9,6 +9,7 @@
 #include <QThread>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 
 namespace vimbrel {
@@ -72,6 +73,20 @@ inline bool WaitFor(const std::function<bool()>& condition, int milliseconds) {
         QThread::msleep(100);
     }
     return condition();
+}
+
+// The environment the program runs in under the display: the X platform,
+// its own settings and runtime folders, and silent sound.
+inline QProcessEnvironment ProgramEnvironment(const VirtualDisplay& display,
+                                              const std::filesystem::path& home,
+                                              const std::filesystem::path& runtime) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("DISPLAY", display.name());
+    environment.insert("QT_QPA_PLATFORM", "xcb");
+    environment.insert("VIMBREL_HOME", QString::fromStdString(home.string()));
+    environment.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.string()));
+    environment.insert("VIMBREL_AUDIO_OUTPUT", "null");
+    return environment;
 }
 
 } // namespace vimbrel

@@ -1,0 +1,24 @@
+#include "config/ReportedErrors.h"
+
+#include "runtime/Error.h"
+
+#include <exception>
+
+namespace vimbrel {
+
+void RunReportingErrors(platform::MessageBoxes& boxes, const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const Error& error) {
+        boxes.Show(FormatErrorReport(error), platform::MessageIcon::Critical,
+                   platform::MessageButtons::Ok);
+    } catch (const std::exception& error) {
+        // A library's own failure (a file system error, memory) is shown the
+        // same way, under the number of a failed file access.
+        boxes.Show(
+            FormatErrorReport(Error(ErrorNumber::PathFileAccessError, "Vimbrel", error.what())),
+            platform::MessageIcon::Critical, platform::MessageButtons::Ok);
+    }
+}
+
+} // namespace vimbrel
