@@ -4,10 +4,7 @@
 #include "platform/FileSystem.h"
 #include "runtime/Error.h"
 
-#include <cerrno>
 #include <sodium.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace vimbrel {
 
@@ -52,9 +49,7 @@ void StoreScreenSavePassword(const std::filesystem::path& settingsDirectory,
                              std::string_view password) {
     const std::filesystem::path path = settingsDirectory / kPasswordFile;
     if (password.empty()) {
-        if (::unlink(path.c_str()) != 0 && errno != ENOENT) {
-            throw FileError(errno, "StoreScreenSavePassword", path.string());
-        }
+        platform::RemoveFileIfPresent(path, "StoreScreenSavePassword");
         return;
     }
     if (!SodiumReady()) {
@@ -68,19 +63,8 @@ void StoreScreenSavePassword(const std::filesystem::path& settingsDirectory,
         throw Error(ErrorNumber::PathFileAccessError, "StoreScreenSavePassword",
                     "Not enough memory to protect the password");
     }
-    // The replacement takes the old file's permissions, or the umask's for a
-    // first file: both are made private before the hash goes in, so the new
-    // file is never readable by others, not even for a moment.
-    ::chmod(path.c_str(), 0600);
-    const mode_t previous = ::umask(077);
-    try {
-        platform::WriteFileReplacing(path, std::string(hash) + "\n", "StoreScreenSavePassword");
-    } catch (...) {
-        ::umask(previous);
-        throw;
-    }
-    ::umask(previous);
-    ::chmod(path.c_str(), 0600);
+    platform::WriteFileReplacing(path, std::string(hash) + "\n", "StoreScreenSavePassword",
+                                 platform::FileAccess::Private);
 }
 
 bool CheckScreenSavePassword(const std::filesystem::path& settingsDirectory,

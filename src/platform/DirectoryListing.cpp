@@ -114,12 +114,21 @@ bool MatchesPattern(std::string_view name, std::string_view pattern, LetterCase 
     return NamePattern(std::string(pattern), letterCase).Matches(name);
 }
 
-void ForEachPlainFile(const std::filesystem::path& directory,
-                      const std::function<void(std::string_view name)>& visit) {
+namespace {
+
+enum class EntryKind { PlainFile, Folder };
+
+// Reads the folder once and calls visit with the name of every entry of the
+// kind, leaving out the hidden ones (dot-files and dot-folders, "." and ".."
+// among them). A symbolic link counts as what it leads to.
+void ForEachEntry(const std::filesystem::path& directory, EntryKind kind,
+                  const std::function<void(std::string_view name)>& visit) {
     OpenDirectory dir(::opendir(directory.c_str()));
     if (dir.get() == nullptr) {
         throw FileError(errno, "Dir", directory.string());
     }
+    const unsigned char listedType = kind == EntryKind::PlainFile ? DT_REG : DT_DIR;
+    const mode_t wantedMode = kind == EntryKind::PlainFile ? S_IFREG : S_IFDIR;
     for (;;) {
         errno = 0;
         const dirent* entry = ::readdir(dir.get());
@@ -129,22 +138,33 @@ void ForEachPlainFile(const std::filesystem::path& directory,
             }
             return;
         }
-        // Dot-files are what the system keeps hidden; "." and ".." go with them.
         if (entry->d_name[0] == '.') {
             continue;
         }
-        bool plainFile = entry->d_type == DT_REG;
+        bool wanted = entry->d_type == listedType;
         if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
             // Only where the listing does not say it already: following a
             // link costs a look-up per name.
             struct stat info {};
-            plainFile = ::fstatat(::dirfd(dir.get()), entry->d_name, &info, 0) == 0 &&
-                        S_ISREG(info.st_mode);
+            wanted = ::fstatat(::dirfd(dir.get()), entry->d_name, &info, 0) == 0 &&
+                     (info.st_mode & S_IFMT) == wantedMode;
         }
-        if (plainFile) {
+        if (wanted) {
             visit(entry->d_name);
         }
     }
+}
+
+} // namespace
+
+void ForEachPlainFile(const std::filesystem::path& directory,
+                      const std::function<void(std::string_view name)>& visit) {
+    ForEachEntry(directory, EntryKind::PlainFile, visit);
+}
+
+void ForEachSubFolder(const std::filesystem::path& directory,
+                      const std::function<void(std::string_view name)>& visit) {
+    ForEachEntry(directory, EntryKind::Folder, visit);
 }
 
 std::vector<std::string> ListPlainFiles(const std::filesystem::path& directory) {

@@ -58,6 +58,11 @@ bool MatchesPattern(std::string_view name, std::string_view pattern, LetterCase 
 void ForEachPlainFile(const std::filesystem::path& directory,
                       const std::function<void(std::string_view name)>& visit);
 
+// The same for the folders inside the folder: a symbolic link to a folder
+// counts as one; hidden folders (dot-folders) do not.
+void ForEachSubFolder(const std::filesystem::path& directory,
+                      const std::function<void(std::string_view name)>& visit);
+
 // The plain files of the folder, in the file system's order.
 std::vector<std::string> ListPlainFiles(const std::filesystem::path& directory);
 

@@ -2,6 +2,7 @@
 
 #include "runtime/Error.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -23,8 +24,10 @@ public:
             ::close(m_fd);
         }
     }
+    FileDescriptor(FileDescriptor&& other) noexcept : m_fd(other.release()) {}
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(FileDescriptor&&) = delete;
     int get() const { return m_fd; }
     int release() { return std::exchange(m_fd, -1); }
 
@@ -67,6 +70,107 @@ mode_t ModeForNewFile() {
 bool FileExists(const std::filesystem::path& path) {
     struct stat info {};
     return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool PathExists(const std::filesystem::path& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0;
+}
+
+std::string RealPath(const std::filesystem::path& path, const std::string& source) {
+    char resolved[PATH_MAX];
+    if (::realpath(path.c_str(), resolved) == nullptr) {
+        throw FileError(errno, source, path.string());
+    }
+    return resolved;
+}
+
+namespace {
+
+// Opens a plain file for reading. Opening does not wait: a pipe is opened
+// and refused, never read.
+FileDescriptor OpenPlainFile(const std::filesystem::path& path, const std::string& source,
+                             struct stat& info) {
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (fd.get() < 0) {
+        throw FileError(errno, source, path.string());
+    }
+    if (::fstat(fd.get(), &info) != 0) {
+        throw FileError(errno, source, path.string());
+    }
+    if (!S_ISREG(info.st_mode)) {
+        throw FileError(EISDIR, source, path.string());
+    }
+    return fd;
+}
+
+} // namespace
+
+void CheckPlainFileReadable(const std::filesystem::path& path, const std::string& source) {
+    struct stat info {};
+    OpenPlainFile(path, source, info);
+}
+
+std::optional<std::string> ReadPlainFileUpTo(const std::filesystem::path& path, std::size_t limit,
+                                             const std::string& source) {
+    struct stat info {};
+    const FileDescriptor fd = OpenPlainFile(path, source, info);
+    if (static_cast<unsigned long long>(info.st_size) > limit) {
+        return std::nullopt;
+    }
+    std::string bytes(static_cast<std::size_t>(info.st_size), '\0');
+    std::size_t size = 0;
+    for (;;) {
+        // A file that grew since fstat is read up to one byte past the
+        // limit, which is enough to refuse it.
+        if (size == bytes.size()) {
+            bytes.resize(std::min(limit + 1, std::max<std::size_t>(bytes.size() * 2, 4096)));
+            if (size == bytes.size()) {
+                break;
+            }
+        }
+        const ssize_t count = ::read(fd.get(), bytes.data() + size, bytes.size() - size);
+        if (count < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            throw FileError(errno, source, path.string());
+        }
+        if (count == 0) {
+            break;
+        }
+        size += static_cast<std::size_t>(count);
+    }
+    if (size > limit) {
+        return std::nullopt;
+    }
+    bytes.resize(size);
+    return bytes;
+}
+
+int OpenForReading(const std::filesystem::path& path) {
+    // Reading a plain file never waits anyway; a pipe answers "nothing yet"
+    // instead of holding the reader.
+    return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+}
+
+void CloseDescriptor(int descriptor) {
+    ::close(descriptor);
+}
+
+FileStamp StampOf(const std::filesystem::path& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        return {};
+    }
+    return {static_cast<unsigned long long>(info.st_ino), static_cast<long long>(info.st_size),
+            info.st_mtim};
+}
+
+void RemoveFileIfPresent(const std::filesystem::path& path, const std::string& source) {
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT) {
+        throw FileError(errno, source, path.string());
+    }
 }
 
 std::filesystem::path CurrentDirectory() {
@@ -118,14 +222,15 @@ std::string ReadWholeFile(const std::filesystem::path& path) {
 }
 
 void WriteFileReplacing(const std::filesystem::path& path, std::string_view bytes,
-                        const std::string& source) {
+                        const std::string& source, FileAccess access) {
+    const bool shared = access == FileAccess::Usual;
     const std::filesystem::path target = ResolvedTarget(path);
     struct stat existing {};
     const bool exists = ::stat(target.c_str(), &existing) == 0;
     if (exists && !S_ISREG(existing.st_mode)) {
         throw FileError(EISDIR, source, path.string());
     }
-    if (exists && ::access(target.c_str(), W_OK) != 0) {
+    if (shared && exists && ::access(target.c_str(), W_OK) != 0) {
         throw FileError(errno, source, path.string());
     }
 
@@ -135,7 +240,8 @@ void WriteFileReplacing(const std::filesystem::path& path, std::string_view byte
     if (fd.get() < 0) {
         throw FileError(errno, source, path.string());
     }
-    const mode_t mode = exists ? (existing.st_mode & 07777) : ModeForNewFile();
+    // The temporary file starts out readable by its owner alone.
+    const mode_t mode = !shared ? 0600 : exists ? (existing.st_mode & 07777) : ModeForNewFile();
     const bool written =
         ::fchmod(fd.get(), mode) == 0 && WriteAll(fd.get(), bytes) && ::fsync(fd.get()) == 0;
     const int writeError = errno;

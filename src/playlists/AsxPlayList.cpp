@@ -1,12 +1,12 @@
 #include "playlists/AsxPlayList.h"
 
+#include "platform/FileSystem.h"
 #include "runtime/Conversions.h"
 #include "runtime/Error.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <optional>
-#include <sys/stat.h>
 
 namespace vimbrel {
 
@@ -338,11 +338,6 @@ std::optional<std::string_view> AttributeValue(std::string_view attributes,
     }
 }
 
-bool Exists(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0;
-}
-
 // The entry being read: its first local alternative, and whether that is
 // settled as the one to play.
 class EntryChoice {
@@ -358,12 +353,12 @@ public:
         // Files are looked up only when there is a choice to make.
         if (!m_checked) {
             m_checked = true;
-            if (Exists(*m_path)) {
+            if (platform::PathExists(*m_path)) {
                 m_settled = true;
                 return;
             }
         }
-        if (Exists(path)) {
+        if (platform::PathExists(path)) {
             m_path = std::move(path);
             m_settled = true;
         }

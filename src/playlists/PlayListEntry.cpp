@@ -1,9 +1,9 @@
 #include "playlists/PlayListEntry.h"
 
+#include "platform/FileSystem.h"
 #include "runtime/Conversions.h"
 
 #include <algorithm>
-#include <sys/stat.h>
 
 namespace vimbrel {
 
@@ -102,11 +102,6 @@ std::string InFolder(const std::string& name, const std::filesystem::path& folde
     return (folder / name).string();
 }
 
-bool Exists(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0;
-}
-
 } // namespace
 
 std::string_view TrimPlayListBlanks(std::string_view entry) {
@@ -150,7 +145,7 @@ std::optional<std::string> PlayListEntryPath(std::string_view entry,
         return std::nullopt;
     }
     std::string path = InFolder(name, folder);
-    if (name.find('\\') != std::string::npos && !Exists(path)) {
+    if (name.find('\\') != std::string::npos && !platform::PathExists(path)) {
         std::replace(name.begin(), name.end(), '\\', '/');
         path = InFolder(name, folder);
     }

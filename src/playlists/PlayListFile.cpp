@@ -1,18 +1,14 @@
 #include "playlists/PlayListFile.h"
 
+#include "platform/FileSystem.h"
 #include "playlists/AsxPlayList.h"
 #include "playlists/M3uPlayList.h"
 #include "runtime/Conversions.h"
 #include "runtime/Error.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <climits>
-#include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <optional>
 
 namespace vimbrel {
 
@@ -35,81 +31,10 @@ bool IsAsxName(std::string_view name) {
            EqualsIgnoringAsciiCase(extension, "wvx");
 }
 
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
-    ~FileDescriptor() {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
 Error TooLarge(const std::string& path) {
     return Error(ErrorNumber::PathFileAccessError, kSource,
                  "Play list over " + std::to_string(kMaxPlayListBytes / (1024 * 1024)) +
                      " MB: " + path);
-}
-
-// The bytes of a plain file of at most `limit` bytes. Opening does not wait:
-// a pipe or device of a list's name is refused, never read.
-std::string ReadPlainFile(const std::string& path, std::size_t limit) {
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-    if (fd.get() < 0) {
-        throw FileError(errno, kSource, path);
-    }
-    struct stat info {};
-    if (::fstat(fd.get(), &info) != 0) {
-        throw FileError(errno, kSource, path);
-    }
-    if (!S_ISREG(info.st_mode)) {
-        throw FileError(EISDIR, kSource, path);
-    }
-    if (static_cast<unsigned long long>(info.st_size) > limit) {
-        throw TooLarge(path);
-    }
-    std::string bytes(static_cast<std::size_t>(info.st_size), '\0');
-    std::size_t size = 0;
-    for (;;) {
-        // A file that grew since fstat is read up to one byte past the
-        // limit, which is enough to refuse it.
-        if (size == bytes.size()) {
-            bytes.resize(std::min(limit + 1, std::max<std::size_t>(bytes.size() * 2, 4096)));
-            if (size == bytes.size()) {
-                break;
-            }
-        }
-        const ssize_t count = ::read(fd.get(), bytes.data() + size, bytes.size() - size);
-        if (count < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            throw FileError(errno, kSource, path);
-        }
-        if (count == 0) {
-            break;
-        }
-        size += static_cast<std::size_t>(count);
-    }
-    if (size > limit) {
-        throw TooLarge(path);
-    }
-    bytes.resize(size);
-    return bytes;
-}
-
-std::string RealPath(const std::string& path) {
-    char resolved[PATH_MAX];
-    if (::realpath(path.c_str(), resolved) == nullptr) {
-        throw FileError(errno, kSource, path);
-    }
-    return resolved;
 }
 
 // One reading of a list and the lists nested in it, with what it may still
@@ -124,7 +49,7 @@ public:
 private:
     // Reads one list into m_entries; raises for a list that cannot be read.
     void ReadList(const std::string& path, int depth) {
-        const std::string real = RealPath(path);
+        const std::string real = platform::RealPath(path, kSource);
         if (std::find(m_open.begin(), m_open.end(), real) != m_open.end()) {
             throw Error(ErrorNumber::PathFileAccessError, kSource,
                         "Play list names itself: " + path);
@@ -133,7 +58,11 @@ private:
             throw Error(ErrorNumber::PathFileAccessError, kSource, "Too many play lists: " + path);
         }
         --m_listsLeft;
-        const std::string text = ReadPlainFile(path, m_bytesLeft);
+        std::optional<std::string> read = platform::ReadPlainFileUpTo(path, m_bytesLeft, kSource);
+        if (!read) {
+            throw TooLarge(path);
+        }
+        const std::string text = std::move(*read);
         m_bytesLeft -= text.size();
 
         m_open.push_back(real);

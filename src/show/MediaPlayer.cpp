@@ -1,5 +1,6 @@
 #include "show/MediaPlayer.h"
 
+#include "platform/FileSystem.h"
 #include "platform/Screen.h"
 #include "runtime/Error.h"
 #include "show/MidiStream.h"
@@ -7,16 +8,12 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <initializer_list>
 #include <mpv/client.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace vimbrel {
 namespace {
@@ -56,18 +53,11 @@ double SecondsLeft(SteadyClock::time_point deadline) {
 
 // The error for a file that cannot even be read, with the program's usual
 // numbers (53 for a missing file); mpv would only say "loading failed".
+//
+// mpv would play a folder as a list of the files in it, and would wait
+// forever on a pipe.
 void CheckReadable(const std::string& name) {
-    const int descriptor = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
-    if (descriptor < 0) {
-        throw FileError(errno, kSource, name);
-    }
-    struct stat status {};
-    const bool regular = ::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode);
-    ::close(descriptor);
-    // mpv would play a folder as a list of the files in it.
-    if (!regular) {
-        throw FileError(EISDIR, kSource, name);
-    }
+    platform::CheckPlainFileReadable(name, kSource);
 }
 
 } // namespace

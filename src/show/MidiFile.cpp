@@ -1,14 +1,13 @@
 #include "show/MidiFile.h"
 
+#include "platform/FileSystem.h"
 #include "runtime/Error.h"
 #include "show/VideoSurface.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <optional>
 
 namespace vimbrel {
 namespace {
@@ -332,39 +331,13 @@ MidiFile ParseMidiFile(std::span<const std::uint8_t> bytes) {
 }
 
 MidiFile ReadMidiFile(const std::string& path) {
-    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (descriptor < 0) {
-        throw FileError(errno, kSource, path);
-    }
-    std::vector<std::uint8_t> bytes;
-    struct stat status {};
-    int error = ::fstat(descriptor, &status) == 0 ? 0 : errno;
-    if (error == 0 && static_cast<std::uint64_t>(status.st_size) > kMaxMidiFileBytes) {
-        ::close(descriptor);
+    const std::optional<std::string> bytes =
+        platform::ReadPlainFileUpTo(path, kMaxMidiFileBytes, kSource);
+    if (!bytes) {
         Fail("larger than " + std::to_string(kMaxMidiFileBytes / 1024 / 1024) + " MB");
     }
-    if (error == 0) {
-        bytes.resize(static_cast<std::size_t>(status.st_size));
-        std::size_t done = 0;
-        while (done < bytes.size()) {
-            const ssize_t count = ::read(descriptor, bytes.data() + done, bytes.size() - done);
-            if (count < 0 && errno == EINTR) {
-                continue;
-            }
-            if (count <= 0) {
-                error = count < 0 ? errno : 0;
-                break;
-            }
-            done += static_cast<std::size_t>(count);
-        }
-        // A file that shrank while it was read is parsed as far as it went.
-        bytes.resize(done);
-    }
-    ::close(descriptor);
-    if (error != 0) {
-        throw FileError(error, kSource, path);
-    }
-    return ParseMidiFile(bytes);
+    return ParseMidiFile(std::span<const std::uint8_t>(
+        reinterpret_cast<const std::uint8_t*>(bytes->data()), bytes->size()));
 }
 
 } // namespace vimbrel

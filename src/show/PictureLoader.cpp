@@ -1,13 +1,12 @@
 #include "show/PictureLoader.h"
 
+#include "platform/FileSystem.h"
+
 #include <QFile>
 #include <QImageReader>
 #include <QThreadPool>
 #include <cmath>
 #include <condition_variable>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace vimbrel {
 
@@ -28,39 +27,19 @@ QSize WithinBudget(QSize size) {
             std::max(1, static_cast<int>(size.height() * factor))};
 }
 
-// The file's identity, so that a background read of a file that has
-// changed since is not used.
-struct FileStamp {
-    ino_t inode = 0;
-    off_t size = 0;
-    timespec modified{};
-    bool operator==(const FileStamp& o) const {
-        return inode == o.inode && size == o.size && modified.tv_sec == o.modified.tv_sec &&
-               modified.tv_nsec == o.modified.tv_nsec;
-    }
-};
-
-FileStamp StampOf(const std::string& path) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
-        return {};
-    }
-    return {info.st_ino, info.st_size, info.st_mtim};
-}
-
 } // namespace
 
 LoadedPicture ReadPicture(const std::string& path, const DecodeSizeOf& decodeSize) {
     LoadedPicture picture;
     // The file is opened by its bytes: a name that is not valid UTF-8 would
     // not survive the way through a QString.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = platform::OpenForReading(path);
     if (fd < 0) {
         return picture;
     }
     QFile file;
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
+        platform::CloseDescriptor(fd);
         return picture;
     }
     QImageReader reader(&file);
@@ -93,7 +72,9 @@ struct PictureLoader::Slot {
     std::mutex mutex;
     std::condition_variable done;
     std::string path;
-    FileStamp stamp;
+    // The file's identity, so that a background read of a file that has
+    // changed since is not used.
+    platform::FileStamp stamp;
     QSize natural;
     QSize target;
     bool busy = false;
@@ -116,7 +97,7 @@ void PictureLoader::Prefetch(const std::string& path, DecodeSizeOf decodeSize) {
         std::lock_guard lock(slot->mutex);
         generation = ++slot->generation;
         slot->path = path;
-        slot->stamp = StampOf(path);
+        slot->stamp = platform::StampOf(path);
         slot->busy = true;
         slot->ready = false;
         slot->result = {};
@@ -147,7 +128,8 @@ LoadedPicture PictureLoader::Load(const std::string& path, const DecodeSizeOf& d
                                  .boundedTo(m_slot->natural)
                                  .expandedTo(QSize(1, 1)));
             const bool usable = m_slot->ready && !m_slot->result.image.isNull() &&
-                                m_slot->target == wanted && m_slot->stamp == StampOf(path);
+                                m_slot->target == wanted &&
+                                m_slot->stamp == platform::StampOf(path);
             if (usable) {
                 LoadedPicture picture = std::move(m_slot->result);
                 m_slot->ready = false;

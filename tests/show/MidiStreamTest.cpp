@@ -18,6 +18,7 @@
 #include <mpv/client.h>
 #include <optional>
 #include <string>
+#include <sys/stat.h>
 #include <thread>
 #include <vector>
 
@@ -468,6 +469,12 @@ TEST_F(MidiTest, DamagedFilesFailToOpen) {
         EXPECT_EQ(outcome.reason, MPV_END_FILE_REASON_ERROR) << name;
         EXPECT_EQ(outcome.error, MPV_ERROR_LOADING_FAILED) << name;
     }
+    // A pipe under a tune's name (a play list can name one) is refused at
+    // once: opening it must not wait for a writer that never comes.
+    const std::string pipe = Write("pipe.mid", "") + ".mid";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    core.Load(pipe);
+    EXPECT_EQ(core.Finish().error, MPV_ERROR_LOADING_FAILED);
     SoundFontChoice noSoundFont("/nonexistent/GM.sf2");
     core.Load(Write("good.mid", Piece(1)));
     EXPECT_EQ(core.Finish().error, MPV_ERROR_LOADING_FAILED);
