@@ -56,14 +56,8 @@ TEST(ConfigurationEndToEnd, DialogOverThreeFoldersAndOkSaves) {
     test::WriteBytes(home / "vimbrel001.ini", collection);
 
     QProcess program;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("DISPLAY", display.name());
-    environment.insert("QT_QPA_PLATFORM", "xcb");
-    environment.insert("VIMBREL_HOME", QString::fromStdString(home.path().string()));
-    environment.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.path().string()));
-    program.setProcessEnvironment(environment);
-    program.start(VIMBREL_PROGRAM_PATH, {"/C"});
-    ASSERT_TRUE(program.waitForStarted(10000));
+    ASSERT_TRUE(
+        StartProgram(program, ProgramEnvironment(display, home.path(), runtime.path()), {"/C"}));
 
     const QString title = "Vimbrel 4.0 Configuration";
     QRect window;

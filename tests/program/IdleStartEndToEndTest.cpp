@@ -9,20 +9,16 @@
 namespace vimbrel {
 namespace {
 
-using test::CrLf;
 using test::TempDirectory;
 
 TEST(IdleStartEndToEnd, XssLockStartsTheShowWhenTheScreenSaverComesOnAndSeesItEnd) {
     VirtualDisplay display;
     ASSERT_TRUE(display.ready()) << "Xvfb did not start";
     TempDirectory home, runtime, pictures;
-    QImage red(200, 150, QImage::Format_RGB32);
-    red.fill(Qt::red);
-    ASSERT_TRUE(red.save(QString::fromStdString((pictures / "a.jpg").string())));
-    test::WriteBytes(home / "vimbrel.ini", CrLf({"[Options]", "Settings=vimbrel000.ini"}));
-    test::WriteBytes(home / "vimbrel000.ini",
-                     CrLf({"[Options]", "RandomFolder=0", "Folders=1", "[Folder1]",
-                           "Background=65280", "Center=1", "Set=" + pictures.path().string()}));
+    ASSERT_TRUE(WritePicture(pictures / "a.jpg", Qt::red));
+    WriteCollection(home.path(),
+                    {"[Options]", "RandomFolder=0", "Folders=1", "[Folder1]", "Background=65280",
+                     "Center=1", "Set=" + pictures.path().string()});
 
     // The show's process, started by xss-lock, leaves a mark when it ends.
     const std::filesystem::path ended = runtime / "show-ended";
@@ -39,12 +35,7 @@ TEST(IdleStartEndToEnd, XssLockStartsTheShowWhenTheScreenSaverComesOnAndSeesItEn
     ASSERT_EQ(locker.state(), QProcess::Running) << "xss-lock did not stay up";
 
     EXPECT_EQ(display.Run("xset", {"s", "activate"}), 0);
-    ASSERT_TRUE(WaitFor(
-        [&] {
-            const QImage screen = display.Screenshot();
-            return !screen.isNull() && Near(screen.pixelColor(320, 240), Qt::red);
-        },
-        15000))
+    ASSERT_TRUE(WaitFor([&] { return ScreenShows(display, Qt::red); }, 15000))
         << "the show did not appear when the screen saver came on";
 
     display.Run("xdotool", {"key", "x"});

@@ -12,49 +12,34 @@
 namespace vimbrel {
 namespace {
 
-using test::CrLf;
 using test::TempDirectory;
-
-void WritePicture(const std::filesystem::path& path, QColor colour) {
-    QImage picture(200, 150, QImage::Format_RGB32);
-    picture.fill(colour);
-    ASSERT_TRUE(picture.save(QString::fromStdString(path.string())));
-}
 
 TEST(KeysEndToEnd, ViewerSteersTheShowWithTheSpecialKeys) {
     VirtualDisplay display;
     ASSERT_TRUE(display.ready()) << "Xvfb did not start";
     TempDirectory home, runtime, first, second;
-    WritePicture(first / "a.jpg", Qt::red);
-    WritePicture(first / "b.jpg", Qt::blue);
-    WritePicture(first / "c.jpg", Qt::yellow);
-    WritePicture(second / "d.jpg", Qt::white);
-    test::WriteBytes(home / "vimbrel.ini", CrLf({"[Options]", "Settings=vimbrel000.ini"}));
+    ASSERT_TRUE(WritePicture(first / "a.jpg", Qt::red));
+    ASSERT_TRUE(WritePicture(first / "b.jpg", Qt::blue));
+    ASSERT_TRUE(WritePicture(first / "c.jpg", Qt::yellow));
+    ASSERT_TRUE(WritePicture(second / "d.jpg", Qt::white));
     // One folder at a time: CurrentFolder 1 and no random folder, so the
     // show starts in the first folder; "s" moves to the second.
-    test::WriteBytes(
-        home / "vimbrel000.ini",
-        CrLf({"[Options]",         "RandomFolder=0",      "CurrentFolder=1",
-              "Folders=2",         "key_Special=1",       "key_Captions=102",
-              "key_NewFolder=115", "key_Pause=122",       "key_Rename=114",
-              "key_Next=110",      "key_Previous=112",    "",
-              "[Folder1]",         "Background=65280",    "Center=1",
-              "Interval=2",        "RandomOrder=0",       "Set=" + first.path().string(),
-              "[Folder2]",         "Background=16711680", "Center=1",
-              "Interval=30",       "RandomOrder=0",       "Set=" + second.path().string()}));
+    WriteCollection(home.path(),
+                    {"[Options]",         "RandomFolder=0",      "CurrentFolder=1",
+                     "Folders=2",         "key_Special=1",       "key_Captions=102",
+                     "key_NewFolder=115", "key_Pause=122",       "key_Rename=114",
+                     "key_Next=110",      "key_Previous=112",    "",
+                     "[Folder1]",         "Background=65280",    "Center=1",
+                     "Interval=2",        "RandomOrder=0",       "Set=" + first.path().string(),
+                     "[Folder2]",         "Background=16711680", "Center=1",
+                     "Interval=30",       "RandomOrder=0",       "Set=" + second.path().string()});
 
     QProcess show;
-    const QProcessEnvironment environment =
-        ProgramEnvironment(display, home.path(), runtime.path());
-    show.setProcessEnvironment(environment);
-    show.start(VIMBREL_PROGRAM_PATH, {"/S"});
-    ASSERT_TRUE(show.waitForStarted(10000));
+    ASSERT_TRUE(
+        StartProgram(show, ProgramEnvironment(display, home.path(), runtime.path()), {"/S"}));
 
     const auto centreIs = [&](QColor colour) {
-        return [&display, colour] {
-            const QImage screen = display.Screenshot();
-            return !screen.isNull() && Near(screen.pixelColor(320, 240), colour);
-        };
+        return [&display, colour] { return ScreenShows(display, colour); };
     };
     const auto type = [&](const char* key) { display.Run("xdotool", {"key", key}); };
 
@@ -115,29 +100,21 @@ TEST(KeysEndToEnd, NextFolderSwitchesToItsDisplayModeAndTheDesktopsComesBack) {
     ASSERT_EQ(ScreenSize(display), QSize(640, 480));
 
     TempDirectory home, runtime, first, second;
-    WritePicture(first / "a.jpg", Qt::red);
-    WritePicture(second / "b.jpg", Qt::blue);
-    test::WriteBytes(home / "vimbrel.ini", CrLf({"[Options]", "Settings=vimbrel000.ini"}));
+    ASSERT_TRUE(WritePicture(first / "a.jpg", Qt::red));
+    ASSERT_TRUE(WritePicture(second / "b.jpg", Qt::blue));
     // Folder 2 asks for the second mode of the screen's depth: 400 x 300.
-    test::WriteBytes(
-        home / "vimbrel000.ini",
-        CrLf({"[Options]", "RandomFolder=0", "CurrentFolder=1", "Folders=2", "key_Special=1",
-              "key_NewFolder=115", "", "[Folder1]", "Background=65280", "Center=1", "Interval=30",
-              "Resolution=0", "Set=" + first.path().string(), "[Folder2]", "Background=65280",
-              "Center=1", "Interval=30", "Resolution=1", "Set=" + second.path().string()}));
+    WriteCollection(home.path(),
+                    {"[Options]", "RandomFolder=0", "CurrentFolder=1", "Folders=2", "key_Special=1",
+                     "key_NewFolder=115", "", "[Folder1]", "Background=65280", "Center=1",
+                     "Interval=30", "Resolution=0", "Set=" + first.path().string(), "[Folder2]",
+                     "Background=65280", "Center=1", "Interval=30", "Resolution=1",
+                     "Set=" + second.path().string()});
 
     QProcess show;
-    const QProcessEnvironment environment =
-        ProgramEnvironment(display, home.path(), runtime.path());
-    show.setProcessEnvironment(environment);
-    show.start(VIMBREL_PROGRAM_PATH, {"/S"});
-    ASSERT_TRUE(show.waitForStarted(10000));
+    ASSERT_TRUE(
+        StartProgram(show, ProgramEnvironment(display, home.path(), runtime.path()), {"/S"}));
     const auto centreIs = [&](QPoint centre, QColor colour) {
-        return [&display, centre, colour] {
-            const QImage screen = display.Screenshot();
-            return !screen.isNull() && screen.rect().contains(centre) &&
-                   Near(screen.pixelColor(centre), colour);
-        };
+        return [&display, centre, colour] { return ScreenShows(display, colour, centre); };
     };
     ASSERT_TRUE(WaitFor(centreIs({320, 240}, Qt::red), 15000));
 
@@ -159,25 +136,15 @@ TEST(KeysEndToEnd, MessageDuringTheShowTakesTheKeys) {
     VirtualDisplay display;
     ASSERT_TRUE(display.ready()) << "Xvfb did not start";
     TempDirectory home, runtime, first, empty;
-    WritePicture(first / "a.jpg", Qt::red);
-    test::WriteBytes(home / "vimbrel.ini", CrLf({"[Options]", "Settings=vimbrel000.ini"}));
-    test::WriteBytes(
-        home / "vimbrel000.ini",
-        CrLf({"[Options]", "RandomFolder=0", "CurrentFolder=1", "Folders=2", "key_Special=1",
-              "key_NewFolder=115", "", "[Folder1]", "Center=1", "Set=" + first.path().string(),
-              "[Folder2]", "Set=" + empty.path().string()}));
+    ASSERT_TRUE(WritePicture(first / "a.jpg", Qt::red));
+    WriteCollection(home.path(),
+                    {"[Options]", "RandomFolder=0", "CurrentFolder=1", "Folders=2", "key_Special=1",
+                     "key_NewFolder=115", "", "[Folder1]", "Center=1",
+                     "Set=" + first.path().string(), "[Folder2]", "Set=" + empty.path().string()});
     QProcess show;
-    const QProcessEnvironment environment =
-        ProgramEnvironment(display, home.path(), runtime.path());
-    show.setProcessEnvironment(environment);
-    show.start(VIMBREL_PROGRAM_PATH, {"/S"});
-    ASSERT_TRUE(show.waitForStarted(10000));
-    ASSERT_TRUE(WaitFor(
-        [&] {
-            const QImage screen = display.Screenshot();
-            return !screen.isNull() && Near(screen.pixelColor(320, 240), Qt::red);
-        },
-        15000));
+    ASSERT_TRUE(
+        StartProgram(show, ProgramEnvironment(display, home.path(), runtime.path()), {"/S"}));
+    ASSERT_TRUE(WaitFor([&] { return ScreenShows(display, Qt::red); }, 15000));
 
     display.Run("xdotool", {"key", "s"});
     // The message about the empty folder is up; Return answers it, and the

@@ -13,7 +13,6 @@
 namespace vimbrel {
 namespace {
 
-using test::CrLf;
 using test::TempDirectory;
 
 void Ffmpeg(const QStringList& arguments) {
@@ -39,26 +38,19 @@ TEST(MediaShowEndToEnd, PictureVideoAndSoundPlayInTurnAndACorruptVideoIsTakenOut
     VirtualDisplay display;
     ASSERT_TRUE(display.ready()) << "Xvfb did not start";
     TempDirectory home, runtime, media;
-    QImage red(200, 150, QImage::Format_RGB32);
-    red.fill(Qt::red);
-    ASSERT_TRUE(red.save(QString::fromStdString((media / "a.jpg").string())));
+    ASSERT_TRUE(WritePicture(media / "a.jpg", Qt::red));
     Ffmpeg({"-f", "lavfi", "-i", "testsrc=size=320x240:rate=25:duration=1", "-c:v", "mpeg4",
             QString::fromStdString((media / "b.avi").string())});
     Ffmpeg({"-f", "lavfi", "-i", "sine=frequency=440:duration=1",
             QString::fromStdString((media / "c.wav").string())});
     test::WriteBytes(media / "d.avi", "RIFF but no video at all");
-    test::WriteBytes(home / "vimbrel.ini", CrLf({"[Options]", "Settings=vimbrel000.ini"}));
-    test::WriteBytes(home / "vimbrel000.ini",
-                     CrLf({"[Options]", "RandomFolder=0", "Folders=1", "", "[Folder1]",
-                           "Background=65280", "Center=1", "Interval=1", "ImageScale=0",
-                           "RandomOrder=0", "Set=" + media.path().string()}));
+    WriteCollection(home.path(), {"[Options]", "RandomFolder=0", "Folders=1", "", "[Folder1]",
+                                  "Background=65280", "Center=1", "Interval=1", "ImageScale=0",
+                                  "RandomOrder=0", "Set=" + media.path().string()});
 
     QProcess show;
-    const QProcessEnvironment environment =
-        ProgramEnvironment(display, home.path(), runtime.path());
-    show.setProcessEnvironment(environment);
-    show.start(VIMBREL_PROGRAM_PATH, {"/S"});
-    ASSERT_TRUE(show.waitForStarted(10000));
+    ASSERT_TRUE(
+        StartProgram(show, ProgramEnvironment(display, home.path(), runtime.path()), {"/S"}));
 
     // The 640 x 480 screen: the picture and the video both lie centred on it.
     const QRect videoArea(160 + 10, 120 + 10, 300, 220);

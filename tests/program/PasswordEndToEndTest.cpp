@@ -22,13 +22,7 @@ using test::TempDirectory;
 class PasswordEndToEnd : public ::testing::Test {
 protected:
     QProcessEnvironment Environment() const {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("DISPLAY", display.name());
-        environment.insert("QT_QPA_PLATFORM", "xcb");
-        environment.insert("VIMBREL_HOME", QString::fromStdString(home.path().string()));
-        environment.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.path().string()));
-        environment.insert("VIMBREL_AUDIO_OUTPUT", "null");
-        return environment;
+        return ProgramEnvironment(display, home.path(), runtime.path());
     }
     QString Xdotool(const QStringList& arguments) const {
         QProcess process;
@@ -70,9 +64,7 @@ TEST_F(PasswordEndToEnd, PasswordSetInTheDialogGuardsTheEndOfTheShow) {
     HostWindow host(display.name(), 300, 200);
 
     QProcess change;
-    change.setProcessEnvironment(Environment());
-    change.start(VIMBREL_PROGRAM_PATH, {"/A", QString::number(host.id())});
-    ASSERT_TRUE(change.waitForStarted(10000));
+    ASSERT_TRUE(StartProgram(change, Environment(), {"/A", QString::number(host.id())}));
     const QString dialog = WaitForWindow("Change Password");
     ASSERT_FALSE(dialog.isEmpty()) << "no Change Password dialog";
     // Owned by the host's window.
@@ -95,18 +87,13 @@ TEST_F(PasswordEndToEnd, PasswordSetInTheDialogGuardsTheEndOfTheShow) {
     EXPECT_NE(test::ReadBytes(home / "registry.ini").find("ScreenSaveUsePassword=dword:00000001"),
               std::string::npos);
 
-    QImage blue(100, 100, QImage::Format_RGB32);
-    blue.fill(Qt::blue);
-    ASSERT_TRUE(blue.save(QString::fromStdString((pictures / "a.jpg").string())));
+    ASSERT_TRUE(WritePicture(pictures / "a.jpg", Qt::blue));
     test::WriteBytes(home / "vimbrel000.ini",
                      CrLf({"[Options]", "RandomFolder=0", "Folders=1", "[Folder1]", "Center=1",
                            "Set=" + pictures.path().string()}));
     QProcess show;
-    show.setProcessEnvironment(Environment());
-    show.start(VIMBREL_PROGRAM_PATH, {"/S"});
-    ASSERT_TRUE(show.waitForStarted(10000));
-    ASSERT_TRUE(
-        WaitFor([&] { return Near(display.Screenshot().pixelColor(320, 240), Qt::blue); }, 15000));
+    ASSERT_TRUE(StartProgram(show, Environment(), {"/S"}));
+    ASSERT_TRUE(WaitFor([&] { return ScreenShows(display, Qt::blue); }, 15000));
 
     // A wrong password keeps the show running.
     Xdotool({"key", "x"});

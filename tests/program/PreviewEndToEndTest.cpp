@@ -33,15 +33,9 @@ QString Output(const VirtualDisplay& display, const QString& program,
 class PreviewEndToEnd : public ::testing::Test {
 protected:
     void Start(const QStringList& arguments) {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("DISPLAY", display.name());
-        environment.insert("QT_QPA_PLATFORM", "xcb");
-        environment.insert("VIMBREL_HOME", QString::fromStdString(home.path().string()));
-        environment.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.path().string()));
-        preview.setProcessEnvironment(environment);
         started.start();
-        preview.start(VIMBREL_PROGRAM_PATH, arguments);
-        ASSERT_TRUE(preview.waitForStarted(10000));
+        ASSERT_TRUE(StartProgram(preview, ProgramEnvironment(display, home.path(), runtime.path()),
+                                 arguments));
     }
     // The panel, once it is in the host's window.
     uint32_t WaitForPanel(HostWindow& host) {

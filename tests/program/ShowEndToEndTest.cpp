@@ -15,29 +15,21 @@
 namespace vimbrel {
 namespace {
 
-using test::CrLf;
 using test::TempDirectory;
 
 TEST(ShowEndToEnd, PictureOnBackgroundCorruptFileMarkedKeyEndsTheShow) {
     VirtualDisplay display;
     ASSERT_TRUE(display.ready()) << "Xvfb did not start";
     TempDirectory home, runtime, pictures;
-    QImage red(200, 150, QImage::Format_RGB32);
-    red.fill(Qt::red);
-    ASSERT_TRUE(red.save(QString::fromStdString((pictures / "a.jpg").string())));
+    ASSERT_TRUE(WritePicture(pictures / "a.jpg", Qt::red));
     test::WriteBytes(pictures / "b.jpg", "\xFF\xD8\xFF\xE0 cut short");
-    test::WriteBytes(home / "vimbrel.ini", CrLf({"[Options]", "Settings=vimbrel000.ini"}));
-    test::WriteBytes(home / "vimbrel000.ini",
-                     CrLf({"[Options]", "RandomFolder=0", "Folders=1", "", "[Folder1]",
-                           "Background=65280", "Center=1", "Interval=1", "ImageScale=0",
-                           "RandomOrder=0", "Set=" + pictures.path().string()}));
+    WriteCollection(home.path(), {"[Options]", "RandomFolder=0", "Folders=1", "", "[Folder1]",
+                                  "Background=65280", "Center=1", "Interval=1", "ImageScale=0",
+                                  "RandomOrder=0", "Set=" + pictures.path().string()});
 
     QProcess show;
-    const QProcessEnvironment environment =
-        ProgramEnvironment(display, home.path(), runtime.path());
-    show.setProcessEnvironment(environment);
-    show.start(VIMBREL_PROGRAM_PATH, {"/S"});
-    ASSERT_TRUE(show.waitForStarted(10000));
+    ASSERT_TRUE(
+        StartProgram(show, ProgramEnvironment(display, home.path(), runtime.path()), {"/S"}));
 
     // The red picture, centred on the green background.
     QImage screen;
@@ -72,26 +64,18 @@ TEST(ShowEndToEnd, SecondShowEndsAtOnceWithoutAWindow) {
     VirtualDisplay display;
     ASSERT_TRUE(display.ready());
     TempDirectory home, runtime, pictures;
-    QImage blue(100, 100, QImage::Format_RGB32);
-    blue.fill(Qt::blue);
-    blue.save(QString::fromStdString((pictures / "a.jpg").string()));
-    test::WriteBytes(home / "vimbrel.ini", CrLf({"[Options]", "Settings=vimbrel000.ini"}));
-    test::WriteBytes(home / "vimbrel000.ini",
-                     CrLf({"[Options]", "RandomFolder=0", "Folders=1", "[Folder1]", "Center=1",
-                           "Set=" + pictures.path().string()}));
+    ASSERT_TRUE(WritePicture(pictures / "a.jpg", Qt::blue));
+    WriteCollection(home.path(), {"[Options]", "RandomFolder=0", "Folders=1", "[Folder1]",
+                                  "Center=1", "Set=" + pictures.path().string()});
     const QProcessEnvironment environment =
         ProgramEnvironment(display, home.path(), runtime.path());
 
     QProcess first;
-    first.setProcessEnvironment(environment);
-    first.start(VIMBREL_PROGRAM_PATH, {"/S"});
-    ASSERT_TRUE(first.waitForStarted(10000));
-    ASSERT_TRUE(
-        WaitFor([&] { return Near(display.Screenshot().pixelColor(320, 240), Qt::blue); }, 15000));
+    ASSERT_TRUE(StartProgram(first, environment, {"/S"}));
+    ASSERT_TRUE(WaitFor([&] { return ScreenShows(display, Qt::blue); }, 15000));
 
     QProcess second;
-    second.setProcessEnvironment(environment);
-    second.start(VIMBREL_PROGRAM_PATH, {"/S"});
+    StartProgram(second, environment, {"/S"});
     EXPECT_TRUE(second.waitForFinished(10000));
     EXPECT_EQ(second.exitCode(), 0);
     EXPECT_EQ(first.state(), QProcess::Running);

@@ -3,6 +3,8 @@
 // A private X server for the end-to-end tests, with what they need to look
 // at it and to wait for the program.
 
+#include "TempDirectory.h"
+
 #include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -11,6 +13,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <initializer_list>
+#include <string_view>
 
 namespace vimbrel {
 
@@ -87,6 +91,39 @@ inline QProcessEnvironment ProgramEnvironment(const VirtualDisplay& display,
     environment.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.string()));
     environment.insert("VIMBREL_AUDIO_OUTPUT", "null");
     return environment;
+}
+
+#ifdef VIMBREL_PROGRAM_PATH
+// Starts the program with its switch in that environment; true once it runs.
+// (Only the suites that run the program know where it was built.)
+inline bool StartProgram(QProcess& program, const QProcessEnvironment& environment,
+                         const QStringList& arguments) {
+    program.setProcessEnvironment(environment);
+    program.start(VIMBREL_PROGRAM_PATH, arguments);
+    return program.waitForStarted(10000);
+}
+#endif
+
+// A picture of one colour, as the show's folders hold them.
+inline bool WritePicture(const std::filesystem::path& path, QColor colour,
+                         QSize size = QSize(200, 150)) {
+    QImage picture(size, QImage::Format_RGB32);
+    picture.fill(colour);
+    return picture.save(QString::fromStdString(path.string()));
+}
+
+// A settings folder whose active collection, vimbrel000.ini, has these lines.
+inline void WriteCollection(const std::filesystem::path& home,
+                            std::initializer_list<std::string_view> lines) {
+    test::WriteBytes(home / "vimbrel.ini", test::CrLf({"[Options]", "Settings=vimbrel000.ini"}));
+    test::WriteBytes(home / "vimbrel000.ini", test::CrLf(lines));
+}
+
+// Whether the middle of the screen (or the point given) shows the colour.
+inline bool ScreenShows(const VirtualDisplay& display, QColor colour,
+                        QPoint point = QPoint(320, 240)) {
+    const QImage screen = display.Screenshot();
+    return screen.rect().contains(point) && Near(screen.pixelColor(point), colour);
 }
 
 } // namespace vimbrel
