@@ -12,6 +12,7 @@
 #include "runtime/Error.h"
 #include "settings/CollectionStore.h"
 #include "settings/SettingsFiles.h"
+#include "show/Twips.h"
 #include "startup/ProgramState.h"
 
 #include <QAction>
@@ -21,22 +22,11 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalBlocker>
-#include <cmath>
 #include <exception>
 
 namespace vimbrel {
 
 namespace {
-
-int Pixels(double twips) {
-    return static_cast<int>(std::lround(twips / platform::TwipsPerPixelX));
-}
-
-template <typename Control>
-Control* Place(Control* control, double left, double top, double width, double height) {
-    control->setGeometry(Pixels(left), Pixels(top), Pixels(width), Pixels(height));
-    return control;
-}
 
 QString Text(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -63,7 +53,7 @@ Collections::~Collections() = default;
 
 void Collections::BuildControls() {
     setWindowTitle("Vimbrel 4.0 Collections");
-    setFixedSize(Pixels(3075), Pixels(2265));
+    setFixedSize(ToPixelsX(3075), ToPixelsY(2265));
 
     List1 = Place(new QListWidget(this), 135, 120, 2815, 1815);
     List1->setToolTip("Right-click for options.");

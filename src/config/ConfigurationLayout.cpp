@@ -5,6 +5,7 @@
 #include "config/ConfigurationRules.h"
 #include "config/ProgramIcon.h"
 #include "platform/Screen.h"
+#include "show/Twips.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -17,22 +18,11 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <algorithm>
-#include <cmath>
 #include <functional>
 
 namespace vimbrel {
 
 namespace {
-
-int Pixels(double twips) {
-    return static_cast<int>(std::lround(twips / platform::TwipsPerPixelX));
-}
-
-template <typename Control>
-Control* Place(Control* control, double left, double top, double width, double height) {
-    control->setGeometry(Pixels(left), Pixels(top), Pixels(width), Pixels(height));
-    return control;
-}
 
 QLabel* MakeLabel(QWidget* parent, const char* text, double left, double top, double width,
                   double height) {
@@ -121,7 +111,7 @@ void Configuration::BuildControls() {
     // The layout's client area is 4875 twips high, which leaves the lower
     // half of Cancel and the global options' frame below the window's edge;
     // the window reaches 120 twips below Cancel instead.
-    setFixedSize(Pixels(7455), Pixels(4680 + 375 + 120));
+    setFixedSize(ToPixelsX(7455), ToPixelsY(4680 + 375 + 120));
     // The layout is made for a font of eleven pixels with narrow letters;
     // the desktop's own size and width would push the captions out of their
     // controls. FitCaptions narrows what still does not fit.

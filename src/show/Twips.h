@@ -19,6 +19,13 @@ inline void PlaceInTwips(QWidget* widget, double top, double left, double width,
     widget->setGeometry(ToPixelsX(left), ToPixelsY(top), ToPixelsX(width), ToPixelsY(height));
 }
 
+// The dialogs give a control's place as left, top, width and height.
+template <typename Control>
+Control* Place(Control* control, double left, double top, double width, double height) {
+    control->setGeometry(ToPixelsX(left), ToPixelsY(top), ToPixelsX(width), ToPixelsY(height));
+    return control;
+}
+
 inline double WidthInTwips(const QWidget* widget) {
     return static_cast<double>(widget->width()) * platform::TwipsPerPixelX;
 }
