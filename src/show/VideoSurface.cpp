@@ -45,6 +45,16 @@ bool SoftwareForced() {
     return choice != nullptr && std::strcmp(choice, "software") == 0;
 }
 
+// Takes the due frame without drawing it (see Renderer::Skip).
+void SkipFrame(mpv_render_context* context) {
+    int skip = 1;
+    int noBlocking = 0;
+    mpv_render_param params[] = {{MPV_RENDER_PARAM_SKIP_RENDERING, &skip},
+                                 {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &noBlocking},
+                                 {MPV_RENDER_PARAM_INVALID, nullptr}};
+    mpv_render_context_render(context, params);
+}
+
 class SoftwareRenderer final : public VideoSurface::Renderer {
 public:
     explicit SoftwareRenderer(mpv_handle* core) {
@@ -90,14 +100,7 @@ public:
         mpv_render_context_render(m_context, params);
     }
 
-    void Skip() override {
-        int skip = 1;
-        int noBlocking = 0;
-        mpv_render_param params[] = {{MPV_RENDER_PARAM_SKIP_RENDERING, &skip},
-                                     {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &noBlocking},
-                                     {MPV_RENDER_PARAM_INVALID, nullptr}};
-        mpv_render_context_render(m_context, params);
-    }
+    void Skip() override { SkipFrame(m_context); }
 
 private:
     // mpv's scalers take their fast path only with rows that start on
@@ -179,12 +182,7 @@ public:
         if (!m_gl.makeCurrent(&m_surface)) {
             return;
         }
-        int skip = 1;
-        int noBlocking = 0;
-        mpv_render_param params[] = {{MPV_RENDER_PARAM_SKIP_RENDERING, &skip},
-                                     {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &noBlocking},
-                                     {MPV_RENDER_PARAM_INVALID, nullptr}};
-        mpv_render_context_render(m_context, params);
+        SkipFrame(m_context);
         m_gl.doneCurrent();
     }
 
