@@ -2,6 +2,7 @@
 // the order in which keys are tested, the beep, and the keys that end the
 // show.
 
+#include "EventLoopWait.h"
 #include "MediaFiles.h"
 #include "ShowWindowFixture.h"
 #include "controls/Passwords.h"
@@ -10,7 +11,6 @@
 #include "show/MediaPlayer.h"
 #include "show/PictureArea.h"
 
-#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QTest>
 #include <QTimer>
@@ -19,17 +19,7 @@
 namespace vimbrel {
 namespace {
 
-bool WaitUntil(const std::function<bool()>& condition, int limitMs = 6000) {
-    QElapsedTimer elapsed;
-    elapsed.start();
-    while (!condition()) {
-        if (elapsed.hasExpired(limitMs)) {
-            return false;
-        }
-        QTest::qWait(5);
-    }
-    return true;
-}
+using test::WaitUntil;
 
 const std::string kSpecialKeys =
     CrLf({"key_Special=1", "key_Captions=102", "key_NewFolder=115", "key_Pause=122",

@@ -4,6 +4,7 @@
 
 #include "show/MediaPlayer.h"
 
+#include "EventLoopWait.h"
 #include "MediaFiles.h"
 #include "runtime/Error.h"
 
@@ -26,18 +27,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Runs the event loop until the condition holds or the time is up.
-bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit = 5s) {
-    QElapsedTimer elapsed;
-    elapsed.start();
-    while (!condition()) {
-        if (elapsed.hasExpired(limit.count())) {
-            return false;
-        }
-        QTest::qWait(5);
-    }
-    return true;
-}
+using test::WaitUntil;
 
 // How many distinct colours a frame has in a coarse grid: a black or blank
 // frame has one, the test pattern many.

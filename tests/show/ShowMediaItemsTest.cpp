@@ -2,6 +2,7 @@
 // captions, the pause of the show's timer while they play and the pacing
 // after their end, and what happens to files that cannot be played.
 
+#include "EventLoopWait.h"
 #include "MediaFiles.h"
 #include "ShowWindowFixture.h"
 #include "show/CaptionLabel.h"
@@ -18,17 +19,7 @@
 namespace vimbrel {
 namespace {
 
-bool WaitUntil(const std::function<bool()>& condition, int limitMs = 6000) {
-    QElapsedTimer elapsed;
-    elapsed.start();
-    while (!condition()) {
-        if (elapsed.hasExpired(limitMs)) {
-            return false;
-        }
-        QTest::qWait(5);
-    }
-    return true;
-}
+using test::WaitUntil;
 
 class ShowMediaItems : public ShowWindow {
 protected:
