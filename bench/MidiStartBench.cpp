@@ -13,6 +13,7 @@
 //
 // Run: build/bench/midi_start_bench [seconds to play each time, default 3]
 
+#include "platform/UserChoices.h"
 #include "show/MidiStream.h"
 
 #include <algorithm>
@@ -188,7 +189,7 @@ int main(int argc, char** argv) {
         std::printf("No General MIDI sound font: install fluid-soundfont-gm\n");
         return 1;
     }
-    const std::string soundFont = vimbrel::FindSoundFont();
+    const std::string soundFont = vimbrel::platform::FindSoundFont();
     std::printf("sound font: %s (%.0f MB)\n", soundFont.c_str(),
                 static_cast<double>(fs::file_size(soundFont)) / 1048576.0);
     const fs::path folder =

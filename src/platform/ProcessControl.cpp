@@ -1,6 +1,7 @@
 #include "platform/ProcessControl.h"
 
 #include <cstdio>
+#include <malloc.h>
 #include <unistd.h>
 
 namespace vimbrel::platform {
@@ -10,6 +11,10 @@ void SystemProcessControl::Exit(int exitCode) {
     // and the windows go with the process.
     std::fflush(nullptr);
     ::_exit(exitCode);
+}
+
+void ReturnFreedMemory() {
+    malloc_trim(0);
 }
 
 } // namespace vimbrel::platform

@@ -39,4 +39,9 @@ protected:
     [[noreturn]] void Exit(int exitCode) override;
 };
 
+// Hands the memory freed inside the process back to the system, from every
+// thread's heap: after a large, short-lived use (a tune's instruments) the
+// process would otherwise keep it.
+void ReturnFreedMemory();
+
 } // namespace vimbrel::platform

@@ -1,5 +1,7 @@
 #include "show/MidiStream.h"
 
+#include "platform/ProcessControl.h"
+#include "platform/UserChoices.h"
 #include "runtime/Error.h"
 #include "show/MidiFile.h"
 #include "show/MidiSynthesizer.h"
@@ -11,7 +13,6 @@
 #include <cstring>
 #include <fluidsynth.h>
 #include <fstream>
-#include <malloc.h>
 #include <mpv/client.h>
 #include <mpv/stream_cb.h>
 #include <vector>
@@ -22,13 +23,6 @@ namespace {
 const char kSource[] = "MediaPlayer1";
 const char kProtocol[] = "vimbrel-midi";
 const char kAddressPrefix[] = "vimbrel-midi://";
-
-constexpr const char* kSystemSoundFonts[] = {
-    "/usr/share/sounds/sf2/default-GM.sf2",
-    "/usr/share/sounds/sf2/FluidR3_GM.sf2",
-    "/usr/share/soundfonts/default.sf2",
-    "/usr/share/soundfonts/FluidR3_GM.sf2",
-};
 
 // Audio is rendered in blocks of this many frames (23 ms): small enough
 // that a read never waits long, large enough that the synthesizer's per-call
@@ -51,7 +45,7 @@ bool IsSoundFontFile(const std::string& path) {
 }
 
 std::string RequireSoundFont() {
-    std::string soundFont = FindSoundFont();
+    std::string soundFont = platform::FindSoundFont();
     if (soundFont.empty() || !IsSoundFontFile(soundFont)) {
         throw Error(ErrorNumber::OutputUnavailable, kSource,
                     "No General MIDI sound font is installed, so MIDI files cannot play");
@@ -287,7 +281,7 @@ void CloseCallback(void* cookie) {
     // The instruments' samples were taken in many small pieces, some on
     // mpv's threads, each with a heap of its own; without this most of the
     // memory would stay with the process after the piece.
-    malloc_trim(0);
+    platform::ReturnFreedMemory();
 }
 
 int OpenCallback(void*, char* uri, mpv_stream_cb_info* info) {
@@ -322,20 +316,8 @@ int OpenCallback(void*, char* uri, mpv_stream_cb_info* info) {
 
 } // namespace
 
-std::string FindSoundFont() {
-    if (const char* chosen = std::getenv("VIMBREL_SOUNDFONT")) {
-        return *chosen != '\0' && std::ifstream(chosen).good() ? chosen : "";
-    }
-    for (const char* candidate : kSystemSoundFonts) {
-        if (std::ifstream(candidate).good()) {
-            return candidate;
-        }
-    }
-    return {};
-}
-
 bool MidiSynthesisAvailable() {
-    const std::string soundFont = FindSoundFont();
+    const std::string soundFont = platform::FindSoundFont();
     return !soundFont.empty() && IsSoundFontFile(soundFont);
 }
 
@@ -382,7 +364,7 @@ void RegisterMidiProtocol(mpv_handle* core) {
 
 void PrepareMidiSynthesis() {
     if (MidiSynthesisAvailable()) {
-        MidiSynthesizerPool::Instance().Prepare(FindSoundFont());
+        MidiSynthesizerPool::Instance().Prepare(platform::FindSoundFont());
     }
 }
 

@@ -35,15 +35,7 @@ namespace vimbrel {
 // far into a long piece. mpv keeps its usual second of read-ahead and no
 // cache for these addresses, so the audio is rendered at the pace it plays.
 
-// The sound font: VIMBREL_SOUNDFONT when set (then it alone counts: a
-// missing file, or an empty value, means none), otherwise the first of the
-// system's General MIDI sound fonts that exists:
-// /usr/share/sounds/sf2/default-GM.sf2, /usr/share/sounds/sf2/FluidR3_GM.sf2,
-// /usr/share/soundfonts/default.sf2, /usr/share/soundfonts/FluidR3_GM.sf2.
-// "" when there is none.
-std::string FindSoundFont();
-
-// Whether FindSoundFont() finds a file that is a sound font (SoundFont 2).
+// Whether platform::FindSoundFont() finds a file that is a sound font (SoundFont 2).
 bool MidiSynthesisAvailable();
 
 // .mid, .midi and .rmi, in any case.

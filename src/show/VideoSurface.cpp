@@ -1,5 +1,6 @@
 #include "show/VideoSurface.h"
 
+#include "platform/UserChoices.h"
 #include "runtime/Error.h"
 
 #include <QOffscreenSurface>
@@ -39,11 +40,6 @@ public:
 namespace {
 
 const char kSource[] = "MediaPlayer1";
-
-bool SoftwareForced() {
-    const char* choice = std::getenv("VIMBREL_VIDEO_OUTPUT");
-    return choice != nullptr && std::strcmp(choice, "software") == 0;
-}
 
 // Takes the due frame without drawing it (see Renderer::Skip).
 void SkipFrame(mpv_render_context* context) {
@@ -219,7 +215,7 @@ private:
 };
 
 std::unique_ptr<VideoSurface::Renderer> MakeRenderer(mpv_handle* core) {
-    if (!SoftwareForced()) {
+    if (!platform::SoftwareVideoChosen()) {
         if (auto renderer = GlRenderer::TryCreate(core)) {
             return renderer;
         }
@@ -239,9 +235,7 @@ MpvCore CreateMpvCore(std::string audioOutput) {
     }
     MpvCore core(handle, &mpv_terminate_destroy);
     if (audioOutput.empty()) {
-        if (const char* chosen = std::getenv("VIMBREL_AUDIO_OUTPUT")) {
-            audioOutput = chosen;
-        }
+        audioOutput = platform::ChosenAudioOutput();
     }
     const std::pair<const char*, const char*> options[] = {
         {"vo", "libmpv"},

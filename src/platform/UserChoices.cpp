@@ -1,0 +1,47 @@
+#include "platform/UserChoices.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+
+namespace vimbrel::platform {
+
+namespace {
+
+// Debian and Ubuntu (fluid-soundfont-gm) first, then Fedora and Arch.
+constexpr const char* kSystemSoundFonts[] = {
+    "/usr/share/sounds/sf2/default-GM.sf2",
+    "/usr/share/sounds/sf2/FluidR3_GM.sf2",
+    "/usr/share/soundfonts/default.sf2",
+    "/usr/share/soundfonts/FluidR3_GM.sf2",
+};
+
+bool Readable(const char* path) {
+    return std::ifstream(path).good();
+}
+
+} // namespace
+
+std::string ChosenAudioOutput() {
+    const char* chosen = std::getenv("VIMBREL_AUDIO_OUTPUT");
+    return chosen != nullptr ? chosen : "";
+}
+
+bool SoftwareVideoChosen() {
+    const char* chosen = std::getenv("VIMBREL_VIDEO_OUTPUT");
+    return chosen != nullptr && std::strcmp(chosen, "software") == 0;
+}
+
+std::string FindSoundFont() {
+    if (const char* chosen = std::getenv("VIMBREL_SOUNDFONT")) {
+        return *chosen != '\0' && Readable(chosen) ? chosen : "";
+    }
+    for (const char* candidate : kSystemSoundFonts) {
+        if (Readable(candidate)) {
+            return candidate;
+        }
+    }
+    return {};
+}
+
+} // namespace vimbrel::platform

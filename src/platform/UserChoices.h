@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+
+namespace vimbrel::platform {
+
+// What a user chooses through the environment for the machine's sound,
+// graphics and music (the manual page lists these variables), and where the
+// system keeps its sound fonts.
+
+// VIMBREL_AUDIO_OUTPUT: the audio output by mpv's name for it ("pulse",
+// "alsa", "null"); "" leaves the choice to mpv.
+std::string ChosenAudioOutput();
+
+// VIMBREL_VIDEO_OUTPUT=software: videos are drawn without OpenGL.
+bool SoftwareVideoChosen();
+
+// The sound font: VIMBREL_SOUNDFONT when set (then it alone counts: a
+// missing file, or an empty value, means none), otherwise the first of the
+// system's General MIDI sound fonts that exists:
+// /usr/share/sounds/sf2/default-GM.sf2, /usr/share/sounds/sf2/FluidR3_GM.sf2,
+// /usr/share/soundfonts/default.sf2, /usr/share/soundfonts/FluidR3_GM.sf2.
+// "" when there is none.
+std::string FindSoundFont();
+
+} // namespace vimbrel::platform
