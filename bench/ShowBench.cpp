@@ -148,6 +148,8 @@ std::unique_ptr<MainForm> StartShow(Show& show, double* preparation = nullptr,
 } // namespace
 
 int main(int argc, char** argv) {
+    // The heap as the program sets it up.
+    vimbrel::platform::SetUpHeapForLongRuns();
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication application(argc, argv);
     std::setlocale(LC_NUMERIC, "C");

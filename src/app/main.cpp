@@ -109,6 +109,7 @@ int RunPasswordChange(vimbrel::ProgramState& state, vimbrel::platform::Services&
 } // namespace
 
 int main(int argc, char** argv) {
+    vimbrel::platform::SetUpHeapForLongRuns();
     vimbrel::crash::InstallExceptionFilter();
 
     if (AsksForHelp(argc, argv)) {

@@ -13,6 +13,10 @@ void SystemProcessControl::Exit(int exitCode) {
     ::_exit(exitCode);
 }
 
+void SetUpHeapForLongRuns() {
+    mallopt(M_MMAP_THRESHOLD, 1024 * 1024);
+}
+
 void ReturnFreedMemory() {
     malloc_trim(0);
 }

@@ -39,6 +39,14 @@ protected:
     [[noreturn]] void Exit(int exitCode) override;
 };
 
+// Sets the heap up for a process that runs for hours: every block of a
+// megabyte or more (a decoded picture, a video frame's planes) is mapped on
+// its own and goes back to the system when it is freed. Left to itself the
+// heap raises that limit after the first large block, and the pictures of
+// a long show then pile up, picture by picture, in the heaps of the threads
+// that decoded them. Called first thing, before any thread starts.
+void SetUpHeapForLongRuns();
+
 // Hands the memory freed inside the process back to the system, from every
 // thread's heap: after a large, short-lived use (a tune's instruments) the
 // process would otherwise keep it.

@@ -1,6 +1,7 @@
 #include "show/MediaPlayer.h"
 
 #include "platform/FileSystem.h"
+#include "platform/ProcessControl.h"
 #include "platform/Screen.h"
 #include "runtime/Error.h"
 #include "show/MidiStream.h"
@@ -271,6 +272,10 @@ bool MediaPlayer::Pull(double timeoutSeconds, PlayerEvent& event) {
         event.reason = static_cast<int>(ended->reason);
         event.error = ended->error;
         m_pending.push_back(event);
+        // The file's decoders and buffers are gone by now; the memory they
+        // took on mpv's threads goes back to the system, or a long show would
+        // hold on to the most that any one file ever needed, per thread.
+        platform::ReturnFreedMemory();
         break;
     }
     case MPV_EVENT_FILE_LOADED:
