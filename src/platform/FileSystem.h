@@ -38,9 +38,10 @@ std::optional<std::string> ReadPlainFileUpTo(const std::filesystem::path& path, 
                                              const std::string& source);
 
 // Opens a file for reading, for a reader that takes a descriptor: the
-// descriptor, which the caller closes, or -1. A pipe never makes the reader
-// wait: it reads as empty. Unlike a QString path, the
-// name goes to the system byte for byte, even when it is not valid UTF-8.
+// descriptor, which the caller closes with CloseDescriptor, or -1. A pipe
+// never makes the reader wait: it reads as empty. Unlike a QString path,
+// the name goes to the system byte for byte, even when it is not valid
+// UTF-8.
 int OpenForReading(const std::filesystem::path& path);
 void CloseDescriptor(int descriptor);
 
