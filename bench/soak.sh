@@ -87,15 +87,18 @@ DISPLAY=$display xdotool key q || true
 wait "$show" 2>/dev/null || true
 
 echo "show still up at the end: $alive"
-# The resident size moves by some megabytes from minute to minute as
-# pictures and videos come and go: medians of five readings are compared,
-# minutes 10 to 14 against the last five.
-median() { printf '%s\n' "$@" | sort -n | sed -n "$((($# + 1) / 2))p"; }
-if [ "${#readings[@]}" -ge 19 ]; then
-    early=$(median "${readings[@]:9:5}")
-    late=$(median "${readings[@]: -5}")
-    echo "resident, median of minutes 10-14: $early MB; of the last five: $late MB;" \
-        "growth $((late - early)) MB (target < 10)"
+# The resident size jumps by some 20 MB from one reading to the next as a
+# tune's synthesizer is readied or a video plays, so single readings, and
+# even medians of a few, say little. Ten readings are compared with ten:
+# minutes 10 to 19 against the last ten, by their mean and by their
+# highest, which a growing process raises.
+window() { printf '%s\n' "$@" | awk '{ sum += $1; if ($1 > top) top = $1 } END { printf "%d %d", sum / NR + 0.5, top }'; }
+if [ "${#readings[@]}" -ge 29 ]; then
+    read -r earlyMean earlyTop <<< "$(window "${readings[@]:9:10}")"
+    read -r lateMean lateTop <<< "$(window "${readings[@]: -10}")"
+    echo "resident, minutes 10-19: mean $earlyMean MB, highest $earlyTop MB;" \
+        "last ten: mean $lateMean MB, highest $lateTop MB"
+    echo "growth: mean $((lateMean - earlyMean)) MB, highest $((lateTop - earlyTop)) MB (target < 10)"
 fi
 echo "resident at the end: $final MB"
 after=$(cd "$media" && find . -type f | sort)

@@ -14,7 +14,7 @@ void SystemProcessControl::Exit(int exitCode) {
 }
 
 void SetUpHeapForLongRuns() {
-    mallopt(M_MMAP_THRESHOLD, 1024 * 1024);
+    mallopt(M_ARENA_MAX, 2);
 }
 
 void ReturnFreedMemory() {
