@@ -13,6 +13,7 @@
 //
 // Run: build/bench/midi_start_bench [seconds to play each time, default 3]
 
+#include "platform/ProcessControl.h"
 #include "platform/UserChoices.h"
 #include "show/MidiStream.h"
 
@@ -177,6 +178,8 @@ double PlayOnce(mpv_handle* core, const std::string& address, double playSeconds
     const char* stop[] = {"stop", nullptr};
     mpv_command(core, stop);
     WaitFor(core, MPV_EVENT_IDLE, 5);
+    // As the show's player does once a file has ended.
+    vimbrel::platform::ReturnFreedMemory();
     return startMs;
 }
 

@@ -1,6 +1,5 @@
 #include "show/MidiStream.h"
 
-#include "platform/ProcessControl.h"
 #include "platform/UserChoices.h"
 #include "runtime/Error.h"
 #include "show/MidiFile.h"
@@ -278,10 +277,6 @@ int64_t SeekCallback(void* cookie, int64_t offset) {
 
 void CloseCallback(void* cookie) {
     delete static_cast<OpenStream*>(cookie);
-    // The instruments' samples were taken in many small pieces, some on
-    // mpv's threads, each with a heap of its own; without this most of the
-    // memory would stay with the process after the piece.
-    platform::ReturnFreedMemory();
 }
 
 int OpenCallback(void*, char* uri, mpv_stream_cb_info* info) {
