@@ -4,21 +4,28 @@
 
 #include "startup/Main.h"
 
+#include "app/FaultReport.h"
 #include "config/Configuration.h"
 #include "controls/ChangePasswordDialog.h"
 #include "crash/ExceptionFilter.h"
+#include "crash/FaultReportWindow.h"
 #include "display/XRandrModes.h"
 #include "platform/Clock.h"
 #include "platform/CursorCounter.h"
+#include "platform/HostWindows.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Pickers.h"
 #include "platform/ProcessControl.h"
 #include "platform/ProfileFile.h"
 #include "platform/RandomSource.h"
+#include "platform/Screen.h"
+#include "platform/ScreenHold.h"
 #include "platform/Services.h"
+#include "platform/TerminationSignals.h"
 #include "preview/ControlForm.h"
 #include "runtime/Error.h"
 #include "show/MainForm.h"
+#include "show/ShowInLocker.h"
 #include "startup/CommandLine.h"
 #include "startup/ProgramState.h"
 #include "startup/UntrappedError.h"
@@ -26,10 +33,15 @@
 #include <QApplication>
 #include <QLoggingCategory>
 #include <QScreen>
+#include <algorithm>
+#include <chrono>
 #include <clocale>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -53,8 +65,57 @@ std::unique_ptr<vimbrel::DisplayModeSource> DisplayModesOfScreen() {
                                           screen->depth());
 }
 
-int RunSlideshow(vimbrel::ProgramState& state, vimbrel::platform::Services& services) {
+// Inside a locker the display stays in the mode the locker found: the one
+// mode the show knows is its window's size.
+std::unique_ptr<vimbrel::DisplayModeSource> LockerDisplayModes(uint32_t window) {
+    vimbrel::ScreenState size;
+    if (window == 0 || !vimbrel::TakeLockerWindowSize(size, window)) {
+        const vimbrel::platform::ScreenSize screen = vimbrel::platform::PrimaryScreenSize();
+        size.ScreenWidth = screen.widthTwips;
+        size.ScreenHeight = screen.heightTwips;
+    }
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return std::make_unique<vimbrel::CurrentModeOnly>(
+        size.ScreenWidth / vimbrel::platform::TwipsPerPixelX,
+        size.ScreenHeight / vimbrel::platform::TwipsPerPixelY,
+        screen != nullptr ? screen->depth() : 24);
+}
+
+// How long the show waits for another program (an open menu, a drag) to let
+// go of the keyboard and the pointer before it gives up.
+constexpr std::chrono::seconds kInputPatience{5};
+
+// The desktop's display mode as a fault report's process takes it, so that
+// a show that crashed in a folder's own mode still gives the desktop its
+// mode back.
+std::string DesktopModeForReports(const vimbrel::DisplayModeState& display) {
+    if (display.CurrentModeIndex < 0 ||
+        static_cast<std::size_t>(display.CurrentModeIndex) >= display.DisplayModes.size()) {
+        return {};
+    }
+    const vimbrel::DisplayMode& mode =
+        display.DisplayModes[static_cast<std::size_t>(display.CurrentModeIndex)];
+    return std::to_string(mode.PelsWidth) + " " + std::to_string(mode.PelsHeight) + " " +
+           std::to_string(mode.PlatformId);
+}
+
+int RunSlideshow(vimbrel::ProgramState& state, vimbrel::platform::Services& services,
+                 vimbrel::platform::TerminationSignals& endings) {
+    // Input first: a show that could not hold the keyboard and the pointer
+    // would leave the desktop usable behind it, so it does not start at all,
+    // and nothing (no file renamed, no window shown) has happened yet.
+    vimbrel::platform::ScreenHold hold;
+    if (!hold.Take(kInputPatience)) {
+        services.messageBoxes.Show("The show could not start: another program holds the "
+                                   "keyboard or the mouse.",
+                                   vimbrel::platform::MessageIcon::Information,
+                                   vimbrel::platform::MessageButtons::Ok);
+        return 1;
+    }
+    vimbrel::crash::ReportFaultsOnScreen(DesktopModeForReports(state.display));
     vimbrel::MainForm form(state, services);
+    QObject::connect(&endings, &vimbrel::platform::TerminationSignals::Received, &form,
+                     [&form] { form.EndFromOutside(); });
     bool loaded = false;
     vimbrel::Guarded(services.messageBoxes, [&] {
         form.Form_Load();
@@ -63,11 +124,40 @@ int RunSlideshow(vimbrel::ProgramState& state, vimbrel::platform::Services& serv
     if (!loaded) {
         return 1;
     }
-    form.show();
-    form.activateWindow();
+    vimbrel::platform::ShowCovering(form);
     form.setFocus();
-    // Every key is the show's while it runs, whichever window had the focus.
-    form.grabKeyboard();
+    // Every key and click is the show's while it runs.
+    hold.HoldFor(form);
+    const int result = QApplication::exec();
+    hold.Release();
+    return result;
+}
+
+// The show as a screen locker's saver: inside the locker's window (or over
+// the whole screen for "-root" alone), with no grabs, no password and no
+// display mode of its own; the locker owns all of those.
+int RunShowInLocker(vimbrel::ProgramState& state, vimbrel::platform::Services& services,
+                    vimbrel::platform::TerminationSignals& endings, uint32_t window) {
+    vimbrel::MainForm form(state, services, vimbrel::ShowHost::Locker);
+    QObject::connect(&endings, &vimbrel::platform::TerminationSignals::Received, &form,
+                     [&form] { form.EndFromOutside(); });
+    bool loaded = false;
+    vimbrel::Guarded(services.messageBoxes, [&] {
+        form.Form_Load();
+        loaded = true;
+    });
+    if (!loaded) {
+        return 1;
+    }
+    if (window == 0) {
+        vimbrel::platform::MakeCoveringWindow(form);
+        vimbrel::platform::ShowCovering(form);
+    } else if (!(new vimbrel::ShowInLocker(form, state.screen, window))->Embed()) {
+        services.messageBoxes.Show("The screen locker's window is gone.",
+                                   vimbrel::platform::MessageIcon::Information,
+                                   vimbrel::platform::MessageButtons::Ok);
+        return 1;
+    }
     return QApplication::exec();
 }
 
@@ -116,6 +206,12 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, stdout);
         return 0;
     }
+    if (argc >= 3 && argv[1] == vimbrel::crash::kFaultReportSwitch) {
+        return vimbrel::ShowFaultReport(argc, argv);
+    }
+    const std::vector<std::string_view> arguments(argv + std::min(argc, 1), argv + argc);
+    const std::optional<vimbrel::LockerTarget> locker =
+        vimbrel::LockerTargetOf(arguments, std::getenv("XSCREENSAVER_WINDOW"));
 
     QApplication application(argc, argv);
     // The show takes unreadable pictures out by itself; the decoders' own
@@ -127,18 +223,41 @@ int main(int argc, char** argv) {
     // Numbers in the media player's options are read with a C locale.
     std::setlocale(LC_NUMERIC, "C");
 
+    // Inside a locker the screen is the locker's: messages go to standard
+    // error only, and a fault's report too.
+    vimbrel::platform::ScreenMessageBoxes screenMessages;
+    vimbrel::platform::TerminalMessageBoxes terminalMessages;
+    vimbrel::platform::MessageBoxes& messageBoxes =
+        locker ? static_cast<vimbrel::platform::MessageBoxes&>(terminalMessages) : screenMessages;
+    if (!locker) {
+        vimbrel::crash::ReportFaultsOnScreen({});
+    } else if (!locker->error.empty()) {
+        messageBoxes.Show(locker->error, vimbrel::platform::MessageIcon::Information,
+                          vimbrel::platform::MessageButtons::Ok);
+        return 1;
+    } else if (locker->window != 0 && !vimbrel::platform::IsWindow(locker->window)) {
+        messageBoxes.Show("The window " + QString("0x%1").arg(locker->window, 0, 16).toStdString() +
+                              " given by the screen locker does not exist.",
+                          vimbrel::platform::MessageIcon::Information,
+                          vimbrel::platform::MessageButtons::Ok);
+        return 1;
+    }
+    // Signals end every mode as the user would, from the start.
+    vimbrel::platform::TerminationSignals endings;
+
     vimbrel::platform::ProfileFiles profiles{std::filesystem::path()};
-    vimbrel::platform::ScreenMessageBoxes messageBoxes;
     vimbrel::platform::SystemClock clock;
     vimbrel::platform::SystemRandomSource random;
     vimbrel::platform::CursorCounter cursor;
-    const std::unique_ptr<vimbrel::DisplayModeSource> displayModes = DisplayModesOfScreen();
+    const std::unique_ptr<vimbrel::DisplayModeSource> displayModes =
+        locker ? LockerDisplayModes(locker->window) : DisplayModesOfScreen();
     vimbrel::platform::SystemProcessControl process;
     vimbrel::platform::Services services{profiles, messageBoxes,  clock,  random,
                                          cursor,   *displayModes, process};
     vimbrel::ProgramState state;
+    state.run.InLocker = locker.has_value();
 
-    const std::string commandLine = vimbrel::JoinArguments(argc, argv);
+    const std::string commandLine = locker ? "/S" : vimbrel::JoinArguments(argc, argv);
     vimbrel::Handover handover = vimbrel::Handover::None;
     try {
         handover = vimbrel::Main(state, services, commandLine);
@@ -149,6 +268,14 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    // The dialogs end as Cancel ends them: nothing is saved.
+    QObject::connect(&endings, &vimbrel::platform::TerminationSignals::Received, &application,
+                     [&handover] {
+                         if (handover != vimbrel::Handover::Slideshow &&
+                             handover != vimbrel::Handover::ShowInLocker) {
+                             QApplication::exit(0);
+                         }
+                     });
     switch (handover) {
     case vimbrel::Handover::None:
         if (state.run.RunMode != "/S") {
@@ -156,9 +283,17 @@ int main(int argc, char** argv) {
             std::fputs(kUsage, stderr);
             return 2;
         }
-        return 0;
+        return locker ? 1 : 0;
     case vimbrel::Handover::Slideshow:
-        return RunSlideshow(state, services);
+        return RunSlideshow(state, services, endings);
+    case vimbrel::Handover::ShowInLocker:
+        if (locker->window != 0) {
+            // The show fills the locker's window, whatever the screen's size.
+            vimbrel::TakeLockerWindowSize(state.screen, locker->window);
+            vimbrel::EnumerateDisplayModes(state.display, *displayModes, state.screen.ScreenWidth,
+                                           state.screen.ScreenHeight);
+        }
+        return RunShowInLocker(state, services, endings, locker->window);
     case vimbrel::Handover::Configuration:
         return RunConfiguration(state, services);
     case vimbrel::Handover::Preview:

@@ -1,5 +1,7 @@
 #include "controls/PasswordPrompt.h"
 
+#include "platform/ScreenHold.h"
+
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -12,8 +14,7 @@ std::optional<std::string> AskForPassword(QWidget* owner, std::string_view notic
     QDialog dialog(owner);
     dialog.setObjectName(kPasswordPromptName);
     dialog.setWindowTitle("Vimbrel");
-    // Above the full-screen show, which stays on top itself.
-    dialog.setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint);
+    dialog.setWindowFlags(Qt::Dialog);
     dialog.setModal(true);
 
     auto* label = new QLabel("Type the screen-saver password to end the show:", &dialog);
@@ -36,7 +37,8 @@ std::optional<std::string> AskForPassword(QWidget* owner, std::string_view notic
     layout->addWidget(field);
     layout->addWidget(buttons);
     field->setFocus();
-    dialog.activateWindow();
+    // Above the show, which holds the screen, with the keys.
+    const platform::AboveTheShow above(dialog);
 
     if (dialog.exec() != QDialog::Accepted) {
         return std::nullopt;

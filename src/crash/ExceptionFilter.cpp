@@ -1,5 +1,7 @@
 #include "crash/ExceptionFilter.h"
 
+#include "crash/FaultReportWindow.h"
+
 #include <cerrno>
 #include <unistd.h>
 
@@ -182,9 +184,13 @@ void MyExceptionFilter(const ExceptionPointers& pointers) noexcept {
     // One byte more than the report for its newline, so that the line goes
     // out in a single write and is not interleaved with other output.
     char line[kFaultReportCapacity + 1];
-    std::size_t length = FormatFaultReport(pointers, std::span<char>(line, kFaultReportCapacity));
-    line[length++] = '\n';
-    WriteAll(STDERR_FILENO, line, length);
+    const std::size_t length =
+        FormatFaultReport(pointers, std::span<char>(line, kFaultReportCapacity));
+    line[length] = '\n';
+    WriteAll(STDERR_FILENO, line, length + 1);
+    // Whoever started the program may have no terminal anyone reads.
+    line[length] = '\0';
+    StartReportWindow(line);
 }
 
 } // namespace vimbrel::crash

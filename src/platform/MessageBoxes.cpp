@@ -1,9 +1,9 @@
 #include "platform/MessageBoxes.h"
 
+#include "platform/ScreenHold.h"
+
 #include <QApplication>
 #include <QMessageBox>
-#include <QPointer>
-#include <QWidget>
 #include <cstdio>
 
 namespace vimbrel::platform {
@@ -37,18 +37,10 @@ MessageAnswer ScreenMessageBoxes::Show(std::string_view text, MessageIcon icon,
                     QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())),
                     buttons == MessageButtons::YesNo ? QMessageBox::Yes | QMessageBox::No
                                                      : QMessageBox::Ok);
-    // Above the full-screen show, which stays on top.
-    box.setWindowFlag(Qt::WindowStaysOnTopHint);
-    // The show holds the keyboard; the box takes it while it is open, so
-    // that keys answer the box rather than being lost.
-    QPointer<QWidget> grabber = QWidget::keyboardGrabber();
-    if (grabber != nullptr) {
-        grabber->releaseKeyboard();
-    }
+    // Above the show when one holds the screen, with the keys while it is
+    // open; the show gets them back afterwards.
+    const AboveTheShow above(box);
     const int answer = box.exec();
-    if (grabber != nullptr) {
-        grabber->grabKeyboard();
-    }
     if (buttons == MessageButtons::Ok) {
         return MessageAnswer::Ok;
     }
@@ -57,6 +49,13 @@ MessageAnswer ScreenMessageBoxes::Show(std::string_view text, MessageIcon icon,
 
 void ScreenMessageBoxes::Beep() {
     QApplication::beep();
+}
+
+MessageAnswer TerminalMessageBoxes::Show(std::string_view text, MessageIcon,
+                                         MessageButtons buttons) {
+    std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(kProgramTitle.size()),
+                 kProgramTitle.data(), static_cast<int>(text.size()), text.data());
+    return buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
 }
 
 } // namespace vimbrel::platform

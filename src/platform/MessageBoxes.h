@@ -27,6 +27,15 @@ public:
     void Beep() override;
 };
 
+// Messages where no window of the program's may appear (inside a screen
+// locker, which owns the screen): written to standard error only, answered
+// with OK, or No to a question.
+class TerminalMessageBoxes final : public MessageBoxes {
+public:
+    MessageAnswer Show(std::string_view text, MessageIcon icon, MessageButtons buttons) override;
+    void Beep() override {}
+};
+
 inline constexpr std::string_view kProgramTitle = "Vimbrel";
 
 } // namespace vimbrel::platform

@@ -9,6 +9,7 @@
 #include "platform/ProfileFile.h"
 #include "platform/RandomSource.h"
 #include "platform/Registry.h"
+#include "platform/ScreenHold.h"
 #include "platform/Services.h"
 #include "runtime/Conversions.h"
 #include "settings/CollectionStore.h"
@@ -25,6 +26,7 @@
 #include "startup/SharedHelpers.h"
 #include "startup/UntrappedError.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
 #include <QGuiApplication>
@@ -62,17 +64,22 @@ bool IsSoundExtension(const std::string& extension) {
 
 } // namespace
 
-MainForm::MainForm(ProgramState& state, platform::Services& services)
-    : m_state(state), m_services(services) {
+MainForm::MainForm(ProgramState& state, platform::Services& services, ShowHost host)
+    : m_state(state), m_services(services), m_host(host) {
     setObjectName("MainForm");
     setWindowTitle(
         QString::fromUtf8(kSlideshowTitle.data(), static_cast<qsizetype>(kSlideshowTitle.size())));
-    setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     setMouseTracking(true);
     setAutoFillBackground(true);
     setFocusPolicy(Qt::StrongFocus);
-    // Another show started now finds this one by its title.
-    m_titleLock.Acquire(kSlideshowTitle);
+    if (host == ShowHost::Desktop) {
+        platform::MakeCoveringWindow(*this);
+        // Another show started now finds this one by its title. Inside a
+        // locker one show runs per screen, and none is a second one.
+        m_titleLock.Acquire(kSlideshowTitle);
+    } else {
+        setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    }
 
     Image1 = new PictureArea(this);
     Image1->hide();
@@ -112,17 +119,23 @@ void MainForm::RestoreDesktopMode() {
 void MainForm::Form_Load() {
     const ScreenState& screen = m_state.screen;
     // The pointer goes to the screen's centre before the window appears, so
-    // that the move itself does not count as the viewer's.
+    // that the move itself does not count as the viewer's. Inside a locker
+    // the pointer is the locker's, and Wayland lets no program move it.
     const double centreX = static_cast<double>(screen.ScreenWidth) / platform::TwipsPerPixelX / 2;
     const double centreY = static_cast<double>(screen.ScreenHeight) / platform::TwipsPerPixelY / 2;
-    QCursor::setPos(static_cast<int>(std::nearbyint(centreX)),
-                    static_cast<int>(std::nearbyint(centreY)));
+    if (m_host == ShowHost::Desktop && platform::CurrentDesktop() != platform::Desktop::Wayland) {
+        QCursor::setPos(static_cast<int>(std::nearbyint(centreX)),
+                        static_cast<int>(std::nearbyint(centreY)));
+    }
     raise();
     PlaceInTwips(this, 0, 0, screen.ScreenWidth, screen.ScreenHeight);
 
-    m_password.UsePassword =
-        CInt(Val(platform::ReadRegistryString(m_services.profiles, platform::kCurrentUserRoot,
-                                              "Control Panel\\Desktop", "ScreenSaveUsePassword")));
+    // Inside a locker the locker asks for the password, not the show.
+    m_password.UsePassword = m_host == ShowHost::Locker
+                                 ? 0
+                                 : CInt(Val(platform::ReadRegistryString(
+                                       m_services.profiles, platform::kCurrentUserRoot,
+                                       "Control Panel\\Desktop", "ScreenSaveUsePassword")));
     m_password.PlatformId = ReadVersionInfo();
     HideCursor(m_services.cursor);
     // A folder switched to that holds nothing to show ends the program on
@@ -136,10 +149,13 @@ void MainForm::Form_Load() {
     }
     SetBackground(
         m_state.model.FolderTable.at(static_cast<std::size_t>(settings.CurrentFolder)).Background);
-    // The other screens are covered in the same colour for the whole show.
-    m_covers = std::make_unique<ScreenCovers>(palette().color(QPalette::Window));
-    for (const auto& cover : m_covers->Covers()) {
-        connect(cover.get(), &ScreenCover::PointerEvent, this, [this] { Terminate(); });
+    // The other screens are covered in the same colour for the whole show;
+    // inside a locker each screen has a show of its own.
+    if (m_host == ShowHost::Desktop) {
+        m_covers = std::make_unique<ScreenCovers>(palette().color(QPalette::Window));
+        for (const auto& cover : m_covers->Covers()) {
+            connect(cover.get(), &ScreenCover::PointerEvent, this, [this] { Terminate(); });
+        }
     }
     PlaceInTwips(MediaPlayer1, kParked, kParked, MediaPlayer1->width() * 15.0,
                  MediaPlayer1->height() * 15.0);
@@ -257,18 +273,39 @@ void MainForm::Timer1_Timer() {
 }
 
 bool MainForm::Form_QueryUnload() {
+    if (m_endingFromOutside) {
+        return true;
+    }
     if (m_password.PlatformId != 2 && m_password.UsePassword != 0) {
         RestoreCursor(m_services.cursor);
-        // The prompt needs the keyboard the show holds.
-        releaseKeyboard();
         const bool accepted = VerifyScreenSavePwd(this, m_state.files.WindowsDirectory);
-        if (!accepted) {
+        // Told to end while the prompt was open: the show ends all the same.
+        if (!accepted && !m_endingFromOutside) {
             HideCursor(m_services.cursor);
-            grabKeyboard();
             return false;
         }
     }
     return true;
+}
+
+void MainForm::EndFromOutside() {
+    m_endingFromOutside = true;
+    // A prompt or message open now would hold the end up; each one's own
+    // event loop returns once it is closed, and the close request follows.
+    while (QWidget* dialog = QApplication::activeModalWidget()) {
+        dialog->close();
+        if (QApplication::activeModalWidget() == dialog) {
+            break;
+        }
+    }
+    QTimer::singleShot(0, this, [this] { close(); });
+}
+
+void MainForm::ScreenResized() {
+    PlaceInTwips(this, 0, 0, m_state.screen.ScreenWidth, m_state.screen.ScreenHeight);
+    if (MediaPlayer1->FileName().empty()) {
+        Guarded(m_services.messageBoxes, [this] { ShowNext(); });
+    }
 }
 
 void MainForm::Form_Unload() {

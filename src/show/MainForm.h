@@ -24,12 +24,17 @@ class CaptionLabel;
 class MediaPlayer;
 class ScreenCovers;
 
+// Where the show runs: over the desktop, which it covers and guards itself,
+// or inside a screen locker's window, which owns the screen, the input and
+// the password.
+enum class ShowHost { Desktop, Locker };
+
 // The full-screen window of the running show: it covers the screen in the
 // current folder's background colour and shows the folder's entries one
 // after another, paced by its timer. Pointer activity and keys end it.
 class MainForm : public QWidget {
 public:
-    MainForm(ProgramState& state, platform::Services& services);
+    MainForm(ProgramState& state, platform::Services& services, ShowHost host = ShowHost::Desktop);
     ~MainForm() override;
 
     // Sets the window up and shows the first entry; runs once, before the
@@ -53,6 +58,14 @@ public:
     void Timer1_Timer();
     // A typed character.
     void Form_KeyPress(int keyAscii);
+    // Ends the show as a key ends it, but without asking for the password:
+    // the system or the locker asked (a termination signal, a locker
+    // window that went away). Open dialogs are closed first.
+    void EndFromOutside();
+    // The screen (or the locker's window) has a new size, already in
+    // ScreenWidth and ScreenHeight: the window takes it, and a picture is
+    // laid out again.
+    void ScreenResized();
 
     // The window's parts, by the names the show's behaviour uses.
     PictureArea* Image1 = nullptr;
@@ -109,8 +122,10 @@ private:
     PictureLoader m_loader;
     std::unique_ptr<ScreenCovers> m_covers;
     QSize m_naturalPixels; // of the picture Image1 holds
+    ShowHost m_host;
     bool m_pressed = false;
     bool m_unloaded = false;
+    bool m_endingFromOutside = false;
 };
 
 } // namespace vimbrel

@@ -1,5 +1,7 @@
 #include "show/ScreenCovers.h"
 
+#include "platform/ScreenHold.h"
+
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -17,7 +19,7 @@ void Paint(QWidget& widget, QColor colour) {
 
 ScreenCover::ScreenCover(QScreen* screen, QColor colour) {
     setObjectName("ScreenCover");
-    setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    platform::MakeCoveringWindow(*this);
     setAutoFillBackground(true);
     setMouseTracking(true);
     // The cover takes no keys: they belong to the show.
@@ -49,7 +51,7 @@ ScreenCovers::ScreenCovers(QColor colour) {
             continue;
         }
         auto cover = std::make_unique<ScreenCover>(screen, colour);
-        cover->show();
+        platform::ShowCovering(*cover);
         m_covers.push_back(std::move(cover));
     }
 }

@@ -47,6 +47,17 @@ Handover Dispatch(ProgramState& state, platform::Services& services, std::string
         Attempt([&] { state.run.ParentWindow = ParentWindowOf(commandLine); });
         return mode == "/P" ? Handover::Preview : Handover::PasswordChange;
     }
+    if (mode == "/S" && state.run.InLocker) {
+        // One show runs per screen inside a locker, which owns the screen:
+        // no lock against a second show, and no dialog to fall back to.
+        if (state.model.settings.Folders == 0) {
+            services.messageBoxes.Show("No Vimbrel folders have been defined.",
+                                       platform::MessageIcon::Information,
+                                       platform::MessageButtons::Ok);
+            return Handover::None;
+        }
+        return Handover::ShowInLocker;
+    }
     if (mode == "/S") {
         if (!IsWindowAbsent(kSlideshowTitle)) {
             return Handover::None;

@@ -16,6 +16,7 @@ enum class Handover {
     Configuration,  // the configuration dialog (/C, no switch, or /S without folders)
     Preview,        // the animation inside the host's preview window (/P)
     PasswordChange, // the change-password dialog (/A)
+    ShowInLocker,   // the show inside a screen locker's window
 };
 
 // The title of the show's window, by which a second show finds the first.

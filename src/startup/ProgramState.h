@@ -23,6 +23,7 @@ struct FileNames {
 struct RunState {
     std::string RunMode;      // "/S", "/C", "/P", "/A", or whatever two characters came
     int32_t ParentWindow = 0; // the host window of /P and /A
+    bool InLocker = false;    // a screen locker started the show inside its own window
 };
 
 // The order in which the next-folder key visits the folders.

@@ -1,0 +1,54 @@
+#include "crash/FaultReportWindow.h"
+
+#include <algorithm>
+#include <atomic>
+#include <unistd.h>
+
+namespace vimbrel::crash {
+
+namespace {
+
+// The handler is handed no state: whether to report on screen and the mode
+// to set back are process-wide, written before any fault can want them.
+std::atomic<bool> g_onScreen{false};
+char g_desktopMode[64] = {};
+char g_reportSwitch[32] = {};
+char g_modeSwitch[32] = {};
+
+void Copy(std::string_view text, char* target, std::size_t capacity) {
+    const std::size_t length = std::min(text.size(), capacity - 1);
+    std::copy_n(text.data(), length, target);
+    target[length] = '\0';
+}
+
+} // namespace
+
+void ReportFaultsOnScreen(std::string_view desktopMode) {
+    g_onScreen = false;
+    Copy(kFaultReportSwitch, g_reportSwitch, sizeof g_reportSwitch);
+    Copy(kDesktopModeSwitch, g_modeSwitch, sizeof g_modeSwitch);
+    Copy(desktopMode, g_desktopMode, sizeof g_desktopMode);
+    g_onScreen = true;
+}
+
+void StartReportWindow(const char* report) noexcept {
+    if (!g_onScreen.load()) {
+        return;
+    }
+    char program[] = "vimbrel";
+    char* arguments[] = {program, g_reportSwitch, const_cast<char*>(report),
+                         nullptr, nullptr,        nullptr};
+    if (g_desktopMode[0] != '\0') {
+        arguments[3] = g_modeSwitch;
+        arguments[4] = g_desktopMode;
+    }
+    // vfork: the child borrows this process's memory only until it replaces
+    // itself, so no lock the fault may have left taken is touched.
+    const pid_t child = ::vfork();
+    if (child == 0) {
+        ::execve("/proc/self/exe", arguments, environ);
+        ::_exit(127);
+    }
+}
+
+} // namespace vimbrel::crash
