@@ -11,6 +11,7 @@ namespace {
 // The handler is handed no state: whether to report on screen and the mode
 // to set back are process-wide, written before any fault can want them.
 std::atomic<bool> g_onScreen{false};
+char g_program[4096] = {};
 char g_desktopMode[64] = {};
 char g_reportSwitch[32] = {};
 char g_modeSwitch[32] = {};
@@ -25,6 +26,13 @@ void Copy(std::string_view text, char* target, std::size_t capacity) {
 
 void ReportFaultsOnScreen(std::string_view desktopMode) {
     g_onScreen = false;
+    // The program's own file, read now: the report's process then has the
+    // program's name, where /proc/self/exe would give it the name "exe".
+    const ssize_t length = ::readlink("/proc/self/exe", g_program, sizeof g_program - 1);
+    if (length <= 0) {
+        return;
+    }
+    g_program[length] = '\0';
     Copy(kFaultReportSwitch, g_reportSwitch, sizeof g_reportSwitch);
     Copy(kDesktopModeSwitch, g_modeSwitch, sizeof g_modeSwitch);
     Copy(desktopMode, g_desktopMode, sizeof g_desktopMode);
@@ -46,7 +54,7 @@ void StartReportWindow(const char* report) noexcept {
     // itself, so no lock the fault may have left taken is touched.
     const pid_t child = ::vfork();
     if (child == 0) {
-        ::execve("/proc/self/exe", arguments, environ);
+        ::execve(g_program, arguments, environ);
         ::_exit(127);
     }
 }

@@ -72,6 +72,28 @@ void Ungrab(xcb_connection_t* connection) {
     xcb_flush(connection);
 }
 
+// Draws a window again once the compositor has made it full-screen. The
+// compositor shows the full-screen state only with the next frame, and a
+// window whose size did not change would not draw one until its content
+// changes (for a picture, the folder's interval later).
+class RedrawWhenFullScreen final : public QObject {
+public:
+    explicit RedrawWhenFullScreen(QWidget& window) : QObject(&window), m_window(window) {
+        window.installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == &m_window && event->type() == QEvent::WindowStateChange) {
+            m_window.update();
+        }
+        return false;
+    }
+
+private:
+    QWidget& m_window;
+};
+
 QWidget* ShowWindow() {
     for (QWidget* widget : QApplication::topLevelWidgets()) {
         if (widget->property(kShowProperty).toBool()) {
@@ -108,6 +130,7 @@ void MakeCoveringWindow(QWidget& window) {
 
 void ShowCovering(QWidget& window) {
     if (CurrentDesktop() == Desktop::Wayland) {
+        new RedrawWhenFullScreen(window);
         window.showFullScreen();
         return;
     }

@@ -335,6 +335,11 @@ void MainForm::closeEvent(QCloseEvent* event) {
     Guarded(m_services.messageBoxes, [&] { Form_Unload(); });
     m_unloaded = true;
     event->accept();
+    if (m_host == ShowHost::Locker) {
+        // Inside the locker's window the show is no top-level window, whose
+        // closing would end the program by itself.
+        QCoreApplication::exit(0);
+    }
 }
 
 void MainForm::keyPressEvent(QKeyEvent* event) {
