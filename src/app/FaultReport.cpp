@@ -6,9 +6,11 @@
 #include "platform/MessageBoxes.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QScreen>
+#include <QThread>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -32,7 +34,16 @@ void SetDesktopModeBack(const std::string& desktopMode) {
     const std::unique_ptr<DisplayModeSource> source =
         OpenDisplayModeSource(screen->size().width(), screen->size().height(), screen->depth());
     mode.Fields = kChangeDepthAndSize;
-    source->Change(mode);
+    if (source->Change(mode) != 0) {
+        return;
+    }
+    // The report is placed in the middle of the screen as Qt knows it, which
+    // learns of the new size a little later.
+    QDeadlineTimer deadline(1000);
+    while (screen->size() != QSize(mode.PelsWidth, mode.PelsHeight) && !deadline.hasExpired()) {
+        QCoreApplication::processEvents();
+        QThread::msleep(20);
+    }
 }
 
 } // namespace

@@ -64,12 +64,80 @@ public:
         Sync();
     }
 
+    void Resize(uint32_t width, uint32_t height) {
+        const uint32_t size[] = {width, height};
+        xcb_configure_window(m_connection, m_window,
+                             XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, size);
+        Sync();
+    }
+
     void Destroy() {
         xcb_destroy_window(m_connection, m_window);
         Sync();
     }
 
+    // Whether this program could take the whole display's keyboard, or its
+    // pointer, as another program's menu or locker would; a grab taken is
+    // let go at once.
+    bool CanGrabKeyboard() {
+        xcb_grab_keyboard_reply_t* reply =
+            xcb_grab_keyboard_reply(m_connection,
+                                    xcb_grab_keyboard(m_connection, 0, Root(), XCB_CURRENT_TIME,
+                                                      XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
+                                    nullptr);
+        const bool grabbed = reply != nullptr && reply->status == XCB_GRAB_STATUS_SUCCESS;
+        std::free(reply);
+        if (grabbed && !m_holdingKeyboard) {
+            xcb_ungrab_keyboard(m_connection, XCB_CURRENT_TIME);
+            Sync();
+        }
+        return grabbed;
+    }
+    bool CanGrabPointer() {
+        xcb_grab_pointer_reply_t* reply = xcb_grab_pointer_reply(
+            m_connection,
+            xcb_grab_pointer(m_connection, 0, Root(), XCB_EVENT_MASK_BUTTON_PRESS,
+                             XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC, XCB_NONE, XCB_NONE,
+                             XCB_CURRENT_TIME),
+            nullptr);
+        const bool grabbed = reply != nullptr && reply->status == XCB_GRAB_STATUS_SUCCESS;
+        std::free(reply);
+        if (grabbed) {
+            xcb_ungrab_pointer(m_connection, XCB_CURRENT_TIME);
+            Sync();
+        }
+        return grabbed;
+    }
+    // Holds the keyboard, as an open menu does, until LetGoOfKeyboard.
+    bool HoldKeyboard() {
+        m_holdingKeyboard = true;
+        return CanGrabKeyboard();
+    }
+    void LetGoOfKeyboard() {
+        m_holdingKeyboard = false;
+        xcb_ungrab_keyboard(m_connection, XCB_CURRENT_TIME);
+        Sync();
+    }
+
+    // Counts the clicks that reach this window from now on.
+    void WatchClicks() {
+        const uint32_t events = XCB_EVENT_MASK_BUTTON_PRESS;
+        xcb_change_window_attributes(m_connection, m_window, XCB_CW_EVENT_MASK, &events);
+        Sync();
+    }
+    int ClicksReceived() {
+        Sync();
+        while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection)) {
+            if ((event->response_type & 0x7F) == XCB_BUTTON_PRESS) {
+                ++m_clicks;
+            }
+            std::free(event);
+        }
+        return m_clicks;
+    }
+
 private:
+    xcb_window_t Root() { return xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root; }
     // A round trip, so that every request so far has reached the server.
     void Sync() {
         std::free(
@@ -87,6 +155,8 @@ private:
 
     xcb_connection_t* m_connection = nullptr;
     uint32_t m_window = 0;
+    int m_clicks = 0;
+    bool m_holdingKeyboard = false;
 };
 
 } // namespace vimbrel::test

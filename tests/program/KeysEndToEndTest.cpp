@@ -6,7 +6,6 @@
 #include "VirtualDisplay.h"
 
 #include <QElapsedTimer>
-#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 namespace vimbrel {
@@ -75,40 +74,13 @@ TEST(KeysEndToEnd, ViewerSteersTheShowWithTheSpecialKeys) {
     EXPECT_TRUE(std::filesystem::exists(second / "d.jpg"));
 }
 
-// The X screen's size in pixels, as the server reports it.
-QSize ScreenSize(const VirtualDisplay& display) {
-    QProcess info;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("DISPLAY", display.name());
-    info.setProcessEnvironment(environment);
-    info.start("xdpyinfo", {});
-    info.waitForFinished(10000);
-    const QString text = QString::fromLocal8Bit(info.readAllStandardOutput());
-    const QRegularExpressionMatch match =
-        QRegularExpression(R"(dimensions:\s+(\d+)x(\d+) pixels)").match(text);
-    return match.hasMatch() ? QSize(match.captured(1).toInt(), match.captured(2).toInt()) : QSize();
-}
-
 TEST(KeysEndToEnd, NextFolderSwitchesToItsDisplayModeAndTheDesktopsComesBack) {
     VirtualDisplay display;
     ASSERT_TRUE(display.ready()) << "Xvfb did not start";
-    // A second mode for the virtual screen, smaller than its own 640 x 480.
-    ASSERT_EQ(display.Run("xrandr", {"--newmode", "400x300", "9.75", "400", "416", "456", "512",
-                                     "300", "303", "307", "317", "-hsync", "+vsync"}),
-              0);
-    ASSERT_EQ(display.Run("xrandr", {"--addmode", "screen", "400x300"}), 0);
-    ASSERT_EQ(ScreenSize(display), QSize(640, 480));
+    ASSERT_TRUE(AddSmallerMode(display));
 
     TempDirectory home, runtime, first, second;
-    ASSERT_TRUE(WritePicture(first / "a.jpg", Qt::red));
-    ASSERT_TRUE(WritePicture(second / "b.jpg", Qt::blue));
-    // Folder 2 asks for the second mode of the screen's depth: 400 x 300.
-    WriteCollection(home.path(),
-                    {"[Options]", "RandomFolder=0", "CurrentFolder=1", "Folders=2", "key_Special=1",
-                     "key_NewFolder=115", "", "[Folder1]", "Background=65280", "Center=1",
-                     "Interval=30", "Resolution=0", "Set=" + first.path().string(), "[Folder2]",
-                     "Background=65280", "Center=1", "Interval=30", "Resolution=1",
-                     "Set=" + second.path().string()});
+    ASSERT_TRUE(WriteTwoFoldersInTwoModes(home.path(), first.path(), second.path()));
 
     QProcess show;
     ASSERT_TRUE(

@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 #include <QThread>
 #include <chrono>
 #include <cstdlib>
@@ -117,6 +118,52 @@ inline void WriteCollection(const std::filesystem::path& home,
                             std::initializer_list<std::string_view> lines) {
     test::WriteBytes(home / "vimbrel.ini", test::CrLf({"[Options]", "Settings=vimbrel000.ini"}));
     test::WriteBytes(home / "vimbrel000.ini", test::CrLf(lines));
+}
+
+// The X screen's size in pixels, as the server reports it.
+inline QSize ScreenSize(const VirtualDisplay& display) {
+    QProcess info;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("DISPLAY", display.name());
+    info.setProcessEnvironment(environment);
+    info.start("xdpyinfo", {});
+    info.waitForFinished(10000);
+    const QString text = QString::fromLocal8Bit(info.readAllStandardOutput());
+    const QRegularExpressionMatch match =
+        QRegularExpression(R"(dimensions:\s+(\d+)x(\d+) pixels)").match(text);
+    return match.hasMatch() ? QSize(match.captured(1).toInt(), match.captured(2).toInt()) : QSize();
+}
+
+// A second mode for the virtual screen, 400 x 300, smaller than its own
+// 640 x 480.
+inline bool AddSmallerMode(const VirtualDisplay& display) {
+    return display.Run("xrandr", {"--newmode", "400x300", "9.75", "400", "416", "456", "512", "300",
+                                  "303", "307", "317", "-hsync", "+vsync"}) == 0 &&
+           display.Run("xrandr", {"--addmode", "screen", "400x300"}) == 0 &&
+           ScreenSize(display) == QSize(640, 480);
+}
+
+// Keeps a screenshot for people to look at, in the folder that
+// VIMBREL_SCREENSHOTS names; nothing when it is unset.
+inline void KeepScreenshot(const QImage& image, const QString& name) {
+    const QString folder = qEnvironmentVariable("VIMBREL_SCREENSHOTS");
+    if (!folder.isEmpty()) {
+        image.save(folder + "/" + name + ".png");
+    }
+}
+
+// Two folders: a red picture in the first, shown at the desktop's mode, and a
+// blue one in the second, whose folder asks for the screen's second mode
+// (AddSmallerMode). The key "s" switches from the first to the second.
+inline bool WriteTwoFoldersInTwoModes(const std::filesystem::path& home,
+                                      const std::filesystem::path& first,
+                                      const std::filesystem::path& second) {
+    WriteCollection(home, {"[Options]", "RandomFolder=0", "CurrentFolder=1", "Folders=2",
+                           "key_Special=1", "key_NewFolder=115", "", "[Folder1]",
+                           "Background=65280", "Center=1", "Interval=30", "Resolution=0",
+                           "Set=" + first.string(), "[Folder2]", "Background=65280", "Center=1",
+                           "Interval=30", "Resolution=1", "Set=" + second.string()});
+    return WritePicture(first / "a.jpg", Qt::red) && WritePicture(second / "b.jpg", Qt::blue);
 }
 
 // Whether the middle of the screen (or the point given) shows the colour.
