@@ -9,9 +9,14 @@ packages=(
     libgtest-dev libfluidsynth-dev libxrandr-dev
     # the show's fonts, and the General MIDI sound font MIDI files play with
     fonts-dejavu-core fluid-soundfont-gm
+    # the show on Wayland desktops
+    qt6-wayland
 )
-# testing: a virtual X server, typing and screenshots, and test media
-testing=(xvfb xauth xdotool x11-utils x11-xserver-utils xss-lock imagemagick ffmpeg libjpeg-turbo-progs)
+# testing: a virtual X server, typing and screenshots, and test media; real
+# desktops (xfwm4 with its panel, fluxbox, sway on Wayland with its tools)
+# and screen lockers to run the show under
+testing=(xvfb xauth xdotool x11-utils x11-xserver-utils xss-lock imagemagick ffmpeg libjpeg-turbo-progs
+         xfwm4 xfce4-panel dbus-daemon fluxbox sway swaybg grim wtype xsecurelock passwd procps)
 case "${1:-}" in
     --fuzz) packages+=(clang libclang-rt-14-dev) ;;
     --tests) packages+=("${testing[@]}") ;;

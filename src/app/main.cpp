@@ -46,10 +46,13 @@
 namespace {
 
 constexpr const char* kUsage = "Usage: vimbrel [/S | /C | /P <window id> | /A <window id>]\n"
+                               "       vimbrel [-root | -window-id <window id>]\n"
                                "  /S   run the slide show full-screen\n"
                                "  /C   configure the folders and options (also with no switch)\n"
                                "  /P   draw the preview inside the X11 window with the given id\n"
                                "  /A   change the screen-saver password, over the given window\n"
+                               "  -root, -window-id  the saver of a screen locker, drawn into\n"
+                               "       $XSCREENSAVER_WINDOW or the given window\n"
                                "Settings live in $VIMBREL_HOME, else $XDG_CONFIG_HOME/vimbrel.\n";
 
 bool AsksForHelp(int argc, char** argv) {

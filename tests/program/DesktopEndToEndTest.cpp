@@ -130,3 +130,57 @@ INSTANTIATE_TEST_SUITE_P(Desktops, DesktopEndToEnd,
 
 } // namespace
 } // namespace vimbrel
+
+namespace vimbrel {
+namespace {
+
+// Another program holds the keyboard (an open menu does): the show waits for
+// it as lockers do, and never shows a screen it could not hold.
+TEST(InputHeldElsewhere, ShowWaitsForTheKeyboardAndGivesUpWithoutShowingAnything) {
+    VirtualDisplay display;
+    ASSERT_TRUE(display.ready()) << "Xvfb did not start";
+    TempDirectory home, runtime, pictures;
+    test::WriteBytes(pictures / "a.jpg", "not a picture");
+    WriteCollection(home.path(),
+                    {"[Options]", "RandomFolder=0", "Folders=1", "[Folder1]", "Background=65280",
+                     "Center=1", "Set=" + pictures.path().string()});
+    test::HostWindow menu(display.name(), 100, 100);
+    ASSERT_TRUE(menu.HoldKeyboard());
+
+    QProcess show;
+    ASSERT_TRUE(
+        StartProgram(show, ProgramEnvironment(display, home.path(), runtime.path()), {"/S"}));
+    EXPECT_FALSE(WaitFor([&] { return ScreenShows(display, kFolderColour); }, 3000))
+        << "the show appeared without the keyboard";
+    // It gives up with a message, which the user answers once the menu is
+    // gone.
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            return display.Run("xdotool", {"search", "--onlyvisible", "--name", "^Vimbrel$"}) == 0;
+        },
+        10000));
+    EXPECT_FALSE(ScreenShows(display, kFolderColour));
+    menu.LetGoOfKeyboard();
+    display.Run("xdotool", {"key", "Return"});
+    ASSERT_TRUE(show.waitForFinished(5000));
+    EXPECT_EQ(show.exitCode(), 1);
+    EXPECT_TRUE(show.readAllStandardError().contains("another program holds the keyboard"));
+    EXPECT_TRUE(std::filesystem::exists(pictures / "a.jpg")) << "a file was renamed for nothing";
+
+    // Let go a moment after the show starts: it waits and then runs.
+    ASSERT_TRUE(menu.HoldKeyboard());
+    ASSERT_TRUE(WritePicture(pictures / "b.jpg", Qt::red));
+    std::filesystem::remove(pictures / "a.jpg");
+    ASSERT_TRUE(
+        StartProgram(show, ProgramEnvironment(display, home.path(), runtime.path()), {"/S"}));
+    QThread::msleep(1500);
+    EXPECT_FALSE(ScreenShows(display, Qt::red));
+    menu.LetGoOfKeyboard();
+    EXPECT_TRUE(WaitFor([&] { return ScreenShows(display, Qt::red); }, 10000));
+    EXPECT_FALSE(menu.CanGrabKeyboard());
+    show.terminate();
+    EXPECT_TRUE(show.waitForFinished(5000));
+}
+
+} // namespace
+} // namespace vimbrel
