@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QThread>
 #include <QTimer>
 #include <QWidget>
@@ -17,6 +19,8 @@ namespace {
 // Marks the windows that cover a screen, and the one that is the show.
 constexpr const char* kCoveringProperty = "vimbrel.covering";
 constexpr const char* kShowProperty = "vimbrel.show";
+// How many dialogs are open above the show.
+constexpr const char* kDialogsProperty = "vimbrel.dialogs";
 
 // How often the grabs are renewed and the show raised again: often enough
 // that a panel or notification the desktop raises is gone before anyone
@@ -94,6 +98,20 @@ private:
     QWidget& m_window;
 };
 
+// The desktop's colours, every one of them set, so that a dialog inside the
+// show's window takes none of the show's (its background is the folder's).
+QPalette OwnPalette() {
+    QPalette palette = QApplication::palette();
+    for (int group = 0; group < QPalette::NColorGroups; ++group) {
+        for (int role = 0; role < QPalette::NColorRoles; ++role) {
+            const auto colourGroup = static_cast<QPalette::ColorGroup>(group);
+            const auto colourRole = static_cast<QPalette::ColorRole>(role);
+            palette.setBrush(colourGroup, colourRole, palette.brush(colourGroup, colourRole));
+        }
+    }
+    return palette;
+}
+
 QWidget* ShowWindow() {
     for (QWidget* widget : QApplication::topLevelWidgets()) {
         if (widget->property(kShowProperty).toBool()) {
@@ -151,29 +169,66 @@ AboveTheShow::AboveTheShow(QWidget& dialog) : m_dialog(&dialog), m_show(ShowWind
     if (m_show == nullptr) {
         return;
     }
-    Qt::WindowFlags flags = dialog.windowFlags() | Qt::WindowStaysOnTopHint;
-    if (CurrentDesktop() == Desktop::X11) {
-        // A window the window manager handles is stacked below the show,
-        // which it does not handle; so the dialog bypasses it as well.
-        flags |= Qt::X11BypassWindowManagerHint;
+    m_show->setProperty(kDialogsProperty, m_show->property(kDialogsProperty).toInt() + 1);
+    if (CurrentDesktop() == Desktop::Wayland) {
+        // The compositor keeps the keys with the full-screen show whatever
+        // window opens above it, so the dialog becomes part of the show's
+        // window, in its middle.
+        m_embedded = true;
+        dialog.setParent(m_show, Qt::Widget);
+        dialog.setPalette(OwnPalette());
+        dialog.setAutoFillBackground(true);
+        dialog.adjustSize();
+        dialog.move((m_show->width() - dialog.width()) / 2,
+                    (m_show->height() - dialog.height()) / 2);
+    } else {
+        Qt::WindowFlags flags = dialog.windowFlags() | Qt::WindowStaysOnTopHint;
+        if (CurrentDesktop() == Desktop::X11) {
+            // A window the window manager handles is stacked below the
+            // show, which it does not handle; so the dialog bypasses it too.
+            flags |= Qt::X11BypassWindowManagerHint;
+        }
+        dialog.setWindowFlags(flags);
     }
-    dialog.setWindowFlags(flags);
     dialog.installEventFilter(this);
 }
 
 AboveTheShow::~AboveTheShow() {
+    if (m_show == nullptr) {
+        return;
+    }
+    m_show->setProperty(kDialogsProperty, m_show->property(kDialogsProperty).toInt() - 1);
+    if (m_embedded && m_dialog != nullptr) {
+        m_dialog->hide();
+        m_dialog->setParent(nullptr);
+    }
     // The keys go back to the show, which nobody else would give them to.
-    if (m_show != nullptr && m_show->isVisible()) {
+    if (m_show->isVisible()) {
         m_show->activateWindow();
+        m_show->setFocus();
     }
 }
 
 bool AboveTheShow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_dialog && event->type() == QEvent::Show) {
-        m_dialog->raise();
-        m_dialog->activateWindow();
+    if (watched != m_dialog || event->type() != QEvent::Show) {
+        return false;
     }
+    m_dialog->raise();
+    if (!m_embedded) {
+        m_dialog->activateWindow();
+        return false;
+    }
+    // Typing goes to the field of a prompt, Return to a message's button.
+    QWidget* target = m_dialog->findChild<QLineEdit*>();
+    if (target == nullptr) {
+        target = m_dialog->findChild<QPushButton*>();
+    }
+    (target != nullptr ? target : m_dialog.data())->setFocus();
     return false;
+}
+
+bool DialogAboveTheShow(const QWidget& show) {
+    return show.property(kDialogsProperty).toInt() > 0;
 }
 
 ScreenHold::ScreenHold() = default;

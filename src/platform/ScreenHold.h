@@ -33,8 +33,10 @@ void ShowCovering(QWidget& window);
 void SetShowWindow(QWidget* show);
 
 // While it lives, the dialog comes above the show that holds the screen,
-// takes the keys, and gives them back to the show afterwards. Create it
-// before the dialog is shown; it does nothing when no show holds the screen.
+// takes the keys, and gives them back to the show afterwards. On Wayland,
+// where the compositor gives the keys to the full-screen show alone, the
+// dialog is drawn inside the show's window. Create it before the dialog is
+// shown; it does nothing when no show holds the screen.
 class AboveTheShow final : public QObject {
 public:
     explicit AboveTheShow(QWidget& dialog);
@@ -46,7 +48,12 @@ protected:
 private:
     QPointer<QWidget> m_dialog;
     QPointer<QWidget> m_show;
+    bool m_embedded = false;
 };
+
+// True while a dialog opened with AboveTheShow is open over the show: the
+// show then leaves keys and pointer to it.
+bool DialogAboveTheShow(const QWidget& show);
 
 // The keyboard and the pointer of the whole display, for the life of a show:
 // no other program can grab them, and no click or key reaches any window but

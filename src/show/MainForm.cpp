@@ -245,6 +245,11 @@ DecodeSizeOf MainForm::DecodeSizeForFolder() const {
 }
 
 void MainForm::Terminate() {
+    // Pointer events over a prompt or message drawn inside the show's window
+    // belong to it.
+    if (platform::DialogAboveTheShow(*this)) {
+        return;
+    }
     if (CountMouseEvent(m_state.model.settings.MouseMoves, m_state.MouseMoveCount, m_mouseWindow,
                         m_services.clock.Timer())) {
         close();
@@ -346,7 +351,7 @@ void MainForm::keyPressEvent(QKeyEvent* event) {
     // Only keys that type a character reach the show; arrows, function keys
     // and modifiers alone do nothing.
     const QString text = event->text();
-    if (text.isEmpty()) {
+    if (text.isEmpty() || platform::DialogAboveTheShow(*this)) {
         return;
     }
     Guarded(m_services.messageBoxes, [&] { Form_KeyPress(text.at(0).unicode()); });

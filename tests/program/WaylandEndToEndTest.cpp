@@ -1,10 +1,11 @@
 // The show on a Wayland desktop: sway on two headless outputs, with its bar.
 // The show is full-screen on the first output, the second is covered, and
-// keys reach the show. sway refuses to run as root, so under root the test
+// keys reach the show and its password prompt. sway refuses to run as root, so under root the test
 // runs the desktop and the program as a user of its own.
 
 #include "TempDirectory.h"
 #include "VirtualDisplay.h"
+#include "controls/Passwords.h"
 
 #include <QDir>
 #include <QFile>
@@ -50,6 +51,10 @@ protected:
         WriteCollection(work / "settings", {"[Options]", "RandomFolder=0", "Folders=1", "[Folder1]",
                                             "Background=65280", "Center=1", "Interval=60",
                                             "Set=" + (work / "pictures").string()});
+        StoreScreenSavePassword(work / "settings", "sesame");
+        test::WriteBytes(work / "settings" / "registry.ini",
+                         test::CrLf({"[HKEY_CURRENT_USER\\Control Panel\\Desktop]",
+                                     "ScreenSaveUsePassword=dword:00000001"}));
         std::filesystem::copy_file(VIMBREL_PROGRAM_PATH, work / "vimbrel");
         test::WriteBytes(work / "sway.conf", "output HEADLESS-1 resolution 640x480 position 0 0\n"
                                              "output HEADLESS-2 resolution 640x480 position 640 0\n"
@@ -113,7 +118,7 @@ protected:
     QProcess m_desktop;
 };
 
-TEST_F(WaylandEndToEnd, ShowIsFullScreenOverTheBarCoversTheOtherOutputAndTakesKeys) {
+TEST_F(WaylandEndToEnd, ShowIsFullScreenOverTheBarCoversTheOtherOutputAndTakesThePassword) {
     QProcess show;
     show.start("runuser", AsUser({Path("vimbrel"), "/S"},
                                  {"QT_QPA_PLATFORM=wayland", "VIMBREL_AUDIO_OUTPUT=null",
@@ -135,10 +140,21 @@ TEST_F(WaylandEndToEnd, ShowIsFullScreenOverTheBarCoversTheOtherOutputAndTakesKe
     KeepScreenshot(first, "sway-output-1");
     KeepScreenshot(second, "sway-output-2");
 
-    // A key typed on the desktop's keyboard ends the show. (The virtual
-    // keyboard needs a moment to reach the show before it types.)
+    // A key typed on the desktop's keyboard asks for the password, in the
+    // middle of the show, and the typing reaches the prompt. (The virtual
+    // keyboard needs a moment to reach the window before it types.)
     RunAsUser({"wtype", "-s", "500", "x"});
-    EXPECT_TRUE(show.waitForFinished(10000)) << "the key did not reach the show";
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            const QColor middle = Output("HEADLESS-1").pixelColor(320, 200);
+            return !Near(middle, Qt::red) && !Near(middle, QColor(0, 255, 0));
+        },
+        10000))
+        << "no password prompt";
+    KeepScreenshot(Output("HEADLESS-1"), "sway-prompt");
+    EXPECT_EQ(show.state(), QProcess::Running);
+    RunAsUser({"wtype", "-s", "500", "sesame", "-k", "Return"});
+    EXPECT_TRUE(show.waitForFinished(10000)) << "the password typed did not end the show";
     EXPECT_EQ(show.exitCode(), 0);
 }
 
