@@ -102,6 +102,20 @@ std::string DesktopModeForReports(const vimbrel::DisplayModeState& display) {
            std::to_string(mode.PlatformId);
 }
 
+// Sets the show up (false when that failed, after saying why); from then on
+// the termination signals end it.
+bool LoadShow(vimbrel::MainForm& form, vimbrel::platform::Services& services,
+              vimbrel::platform::TerminationSignals& endings) {
+    QObject::connect(&endings, &vimbrel::platform::TerminationSignals::Received, &form,
+                     [&form] { form.EndFromOutside(); });
+    bool loaded = false;
+    vimbrel::Guarded(services.messageBoxes, [&] {
+        form.Form_Load();
+        loaded = true;
+    });
+    return loaded;
+}
+
 int RunSlideshow(vimbrel::ProgramState& state, vimbrel::platform::Services& services,
                  vimbrel::platform::TerminationSignals& endings) {
     // Input first: a show that could not hold the keyboard and the pointer
@@ -117,14 +131,7 @@ int RunSlideshow(vimbrel::ProgramState& state, vimbrel::platform::Services& serv
     }
     vimbrel::crash::ReportFaultsOnScreen(DesktopModeForReports(state.display));
     vimbrel::MainForm form(state, services);
-    QObject::connect(&endings, &vimbrel::platform::TerminationSignals::Received, &form,
-                     [&form] { form.EndFromOutside(); });
-    bool loaded = false;
-    vimbrel::Guarded(services.messageBoxes, [&] {
-        form.Form_Load();
-        loaded = true;
-    });
-    if (!loaded) {
+    if (!LoadShow(form, services, endings)) {
         return 1;
     }
     vimbrel::platform::ShowCovering(form);
@@ -142,14 +149,7 @@ int RunSlideshow(vimbrel::ProgramState& state, vimbrel::platform::Services& serv
 int RunShowInLocker(vimbrel::ProgramState& state, vimbrel::platform::Services& services,
                     vimbrel::platform::TerminationSignals& endings, uint32_t window) {
     vimbrel::MainForm form(state, services, vimbrel::ShowHost::Locker);
-    QObject::connect(&endings, &vimbrel::platform::TerminationSignals::Received, &form,
-                     [&form] { form.EndFromOutside(); });
-    bool loaded = false;
-    vimbrel::Guarded(services.messageBoxes, [&] {
-        form.Form_Load();
-        loaded = true;
-    });
-    if (!loaded) {
+    if (!LoadShow(form, services, endings)) {
         return 1;
     }
     if (window == 0) {
