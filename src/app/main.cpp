@@ -202,8 +202,9 @@ int RunPasswordChange(vimbrel::ProgramState& state, vimbrel::platform::Services&
 } // namespace
 
 int main(int argc, char** argv) {
-    vimbrel::platform::SetUpHeapForLongRuns();
+    // The fault handler first: a fault anywhere after it is reported.
     vimbrel::crash::InstallExceptionFilter();
+    vimbrel::platform::SetUpHeapForLongRuns();
 
     if (AsksForHelp(argc, argv)) {
         std::fputs(kUsage, stdout);

@@ -73,7 +73,11 @@ bool IsCollection(platform::ProfileFiles& profiles, std::string_view file) {
 
 std::vector<ListedCollection> ListCollections(platform::ProfileFiles& profiles) {
     std::vector<ListedCollection> listed;
-    for (const std::string& file : platform::ListPlainFiles(profiles.directory(), "*.ini")) {
+    // In file-name order, vimbrel000.ini first: a directory lists its files
+    // in no order of its own, and a different one after every renumbering.
+    std::vector<std::string> files = platform::ListPlainFiles(profiles.directory(), "*.ini");
+    std::sort(files.begin(), files.end());
+    for (const std::string& file : files) {
         if (!IsCollection(profiles, file)) {
             continue;
         }

@@ -3,6 +3,7 @@
 #include "config/CollectionFiles.h"
 #include "config/Configuration.h"
 #include "config/ReportedErrors.h"
+#include "config/StoredText.h"
 #include "platform/FileDelete.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageBoxes.h"
@@ -29,7 +30,7 @@ namespace vimbrel {
 namespace {
 
 QString Text(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    return StoredText(text);
 }
 
 // Runs one step whose failure leaves the rest to do, as start-up does.
@@ -53,7 +54,10 @@ Collections::~Collections() = default;
 
 void Collections::BuildControls() {
     setWindowTitle("Vimbrel 4.0 Collections");
-    setFixedSize(ToPixelsX(3075), ToPixelsY(2265));
+    // The layout's client area is 2265 twips high, which cuts OK and Cancel
+    // (they reach 2445); the window reaches 120 twips below them instead,
+    // as the configuration window does.
+    setFixedSize(ToPixelsX(3075), ToPixelsY(2070 + 375 + 120));
 
     List1 = Place(new QListWidget(this), 135, 120, 2815, 1815);
     List1->setToolTip("Right-click for options.");

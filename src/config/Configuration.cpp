@@ -2,6 +2,7 @@
 
 #include "config/ConfigurationRules.h"
 #include "config/ReportedErrors.h"
+#include "config/StoredText.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Pickers.h"
 #include "platform/Services.h"
@@ -28,7 +29,7 @@ namespace vimbrel {
 namespace {
 
 QString Text(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    return StoredText(text);
 }
 
 // Shows a stored flag; a value that is neither 0 nor 1 leaves the box as it is.
@@ -91,16 +92,38 @@ void Configuration::Configuration_Init() {
     ShowSpecialKeys();
 
     const std::string& description = m_state.model.settings.Description;
-    CollectionName->setText(Text(description));
+    const QString name = Text(description);
+    // Fifty characters is the most a user types; a longer stored name is
+    // shown whole and kept.
+    CollectionName->setMaxLength(std::max<int>(kMaxCollectionName, static_cast<int>(name.size())));
+    CollectionName->setText(name);
     // The name of the collection every installation starts with stays.
     CollectionName->setEnabled(description != kDefaultCollectionName);
 
     const CollectionSettings& settings = m_state.model.settings;
     ShowFlag(Check_Beep, settings.key_Beep);
     Check_Random->setChecked(settings.RandomFolder == 1);
-    // A sensitivity outside the bar's range shows as its nearest end.
-    HScroll_MouseMoves->setValue(settings.MouseMoves);
-    HScroll_MouseMoves_Change();
+    {
+        // A sensitivity outside the bar's range shows as its nearest end,
+        // and its number in the caption; it stays until the bar is moved.
+        const QSignalBlocker blocker(HScroll_MouseMoves);
+        HScroll_MouseMoves->setValue(settings.MouseMoves);
+    }
+    Label10->setText(QString::fromStdString(MouseSensitivityCaption(settings.MouseMoves)));
+    for (const QCheckBox* box : {Check_Beep, Check_Random}) {
+        RememberShown(box, box->isChecked());
+    }
+    RememberShown(CollectionName, CollectionName->text());
+}
+
+bool Configuration::Changed(const QCheckBox* box) const {
+    const auto shown = m_shown.find(box);
+    return shown == m_shown.end() || shown->second.toBool() != box->isChecked();
+}
+
+bool Configuration::Changed(const QLineEdit* field) const {
+    const auto shown = m_shown.find(field);
+    return shown == m_shown.end() || shown->second.toString() != field->text();
 }
 
 void Configuration::ShowFolderList() {
@@ -173,16 +196,26 @@ void Configuration::ShowSpecialKeys() {
     for (const auto& [field, code] : keys) {
         field->setText(KeyFieldText(code));
         field->setEnabled(s.key_Special != 0);
+        RememberShown(field, field->text());
     }
+    RememberShown(Check_Special, Check_Special->isChecked());
     Check_Beep->setEnabled(s.key_Special != 0);
 }
 
 void Configuration::StoreGlobalOptions() {
     CollectionSettings& s = m_state.model.settings;
-    s.key_Beep = FlagOf(Check_Beep);
+    // Only what the user changed: the rest keeps the stored value, also one
+    // that no control can show. (The sensitivity bar stores its value the
+    // moment it moves.)
+    const auto changed = [this](const auto* control) { return Changed(control); };
+    if (changed(Check_Beep)) {
+        s.key_Beep = FlagOf(Check_Beep);
+    }
     // An emptied field keeps the key it had: every key needs a character.
-    const auto store = [](int16_t& key, const QLineEdit* field) {
-        key = KeyCodeOf(field->text()).value_or(key);
+    const auto store = [&](int16_t& key, const QLineEdit* field) {
+        if (changed(field)) {
+            key = KeyCodeOf(field->text()).value_or(key);
+        }
     };
     store(s.key_Captions, Text9);
     store(s.key_NewFolder, Text8);
@@ -190,10 +223,29 @@ void Configuration::StoreGlobalOptions() {
     store(s.key_Pause, Text4);
     store(s.key_Previous, Text6);
     store(s.key_Rename, Text7);
-    s.key_Special = FlagOf(Check_Special);
-    s.MouseMoves = static_cast<int16_t>(HScroll_MouseMoves->value());
-    s.RandomFolder = FlagOf(Check_Random);
-    s.Description = CollectionName->text().toStdString();
+    if (changed(Check_Special)) {
+        s.key_Special = FlagOf(Check_Special);
+    }
+    if (changed(Check_Random)) {
+        s.RandomFolder = FlagOf(Check_Random);
+    }
+    // Typed text is UTF-8; an untouched name keeps its bytes, whatever code
+    // page wrote them.
+    if (changed(CollectionName)) {
+        s.Description = CollectionName->text().toStdString();
+    }
+}
+
+void Configuration::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Escape:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        event->accept();
+        return;
+    default:
+        QDialog::keyPressEvent(event);
+    }
 }
 
 void Configuration::Command5_Click() {
@@ -255,6 +307,7 @@ void Configuration::ConnectControls() {
     connect(HScroll_MouseMoves, &QScrollBar::valueChanged, this,
             [this] { HScroll_MouseMoves_Change(); });
     connect(Check_Special, &QCheckBox::clicked, this, [this] { Check_Special_Click(); });
+    Check_Special->installEventFilter(this);
     connect(Command1, &QPushButton::clicked, this, [this] { Run([this] { Command1_Click(); }); });
     for (QLineEdit* field : {Text4, Text5, Text6, Text7, Text8, Text9}) {
         field->installEventFilter(this);
@@ -284,6 +337,16 @@ bool Configuration::eventFilter(QObject* watched, QEvent* event) {
             Run([this] { List_Folders_DblClick(); });
         }
         return false;
+    }
+    // Any button toggles "Use Special Keys"; the left one already clicks it.
+    if (watched == Check_Special && event->type() == QEvent::MouseButtonRelease) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() != Qt::LeftButton && Check_Special->isEnabled() &&
+            Check_Special->rect().contains(mouse->position().toPoint())) {
+            Check_Special->setChecked(!Check_Special->isChecked());
+            Check_Special_Click();
+            return true;
+        }
     }
     auto* field = qobject_cast<QLineEdit*>(watched);
     if (field != nullptr && event->type() == QEvent::FocusIn) {

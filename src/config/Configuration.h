@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QDialog>
+#include <QVariant>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 
@@ -91,6 +93,9 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Enter and Escape mean nothing to the window itself: only the folder
+    // list gives them a meaning, and a text field keeps its typing.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     // The window and its controls at their places (ConfigurationLayout.cpp).
@@ -147,6 +152,14 @@ private:
     platform::ColorPicker& m_colorPicker;
     // The colour the colour dialog returned last in this run.
     std::optional<int32_t> m_lastColor;
+    // What the global controls showed of the stored values. A control that
+    // still shows it at OK leaves the stored value as it is, also one that
+    // it cannot show (a flag of 5, a key code of another case, a name in
+    // another code page).
+    std::map<const QWidget*, QVariant> m_shown;
+    void RememberShown(const QWidget* control, QVariant value) { m_shown[control] = value; }
+    bool Changed(const QCheckBox* box) const;
+    bool Changed(const QLineEdit* field) const;
 };
 
 } // namespace vimbrel

@@ -128,7 +128,8 @@ void Configuration::BuildControls() {
 
     Command5 = Place(new QPushButton("OK", this), 6000, 4200, 1335, 375);
     Command6 = Place(new QPushButton("Cancel", this), 6000, 4680, 1335, 375);
-    Command5->setDefault(true);
+    // No default button: Enter in a field is the field's own.
+    Command5->setAutoDefault(false);
     Command6->setAutoDefault(false);
 
     Image1 = Place(new QLabel(this), 6180, 3000, 960, 960);

@@ -64,10 +64,13 @@ void Configuration::SetSwatchColor(int32_t color) {
 
 void Configuration::KeyField_GotFocus(QLineEdit* field) {
     // After the field's own handling of the click or Tab that brought the
-    // focus, so that a typed character replaces the shown key.
+    // focus (a Tab selects all of it): one character from the caret is
+    // selected, so that a typed character replaces the shown key.
     QTimer::singleShot(0, field, [field] {
         if (field->hasFocus()) {
-            field->selectAll();
+            const int caret =
+                field->hasSelectedText() ? field->selectionStart() : field->cursorPosition();
+            field->setSelection(caret, 1);
         }
     });
 }

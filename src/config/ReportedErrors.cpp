@@ -14,10 +14,9 @@ void RunReportingErrors(platform::MessageBoxes& boxes, const std::function<void(
                    platform::MessageButtons::Ok);
     } catch (const std::exception& error) {
         // A library's own failure (a file system error, memory) is shown the
-        // same way, under the number of a failed file access.
-        boxes.Show(
-            FormatErrorReport(Error(ErrorNumber::PathFileAccessError, "Vimbrel", error.what())),
-            platform::MessageIcon::Critical, platform::MessageButtons::Ok);
+        // same way, as the program's error of that kind.
+        boxes.Show(FormatErrorReport(ProgramErrorOf(error, "Vimbrel")),
+                   platform::MessageIcon::Critical, platform::MessageButtons::Ok);
     }
 }
 

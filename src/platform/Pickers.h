@@ -28,7 +28,9 @@ public:
     virtual std::optional<int32_t> ChooseColor(QWidget* owner, int32_t start) = 0;
 };
 
-// Qt's own folder dialog, folders only.
+// Qt's own folder dialog, folders only, opening at the user's home with the
+// prompt shown inside it (in the label of this name).
+inline constexpr const char* kFolderPromptName = "FolderPrompt";
 class DialogFolderPicker final : public FolderPicker {
 public:
     std::string BrowseForFolder(QWidget* owner, std::string_view prompt) override;

@@ -11,22 +11,18 @@ namespace vimbrel::platform {
 
 namespace {
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
 std::string_view Trim(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) {
+    while (!text.empty() && IsProfileBlank(text.front())) {
         text.remove_prefix(1);
     }
-    while (!text.empty() && IsBlank(text.back())) {
+    while (!text.empty() && IsProfileBlank(text.back())) {
         text.remove_suffix(1);
     }
     return text;
 }
 
 std::string_view TrimEnd(std::string_view text) {
-    while (!text.empty() && IsBlank(text.back())) {
+    while (!text.empty() && IsProfileBlank(text.back())) {
         text.remove_suffix(1);
     }
     return text;
@@ -34,7 +30,7 @@ std::string_view TrimEnd(std::string_view text) {
 
 void ClassifyLine(std::string_view bytes, ProfileLine& line) {
     std::size_t first = line.begin;
-    while (first < line.contentEnd && IsBlank(bytes[first])) {
+    while (first < line.contentEnd && IsProfileBlank(bytes[first])) {
         ++first;
     }
     const std::string_view content = bytes.substr(first, line.contentEnd - first);
@@ -42,12 +38,12 @@ void ClassifyLine(std::string_view bytes, ProfileLine& line) {
         return;
     }
     if (content.front() == '[') {
+        // A header without "]" still starts a section, named by the rest of
+        // its line, as the system's reader takes it.
         const std::size_t close = content.find(']');
-        if (close != std::string_view::npos) {
-            line.kind = ProfileLine::Kind::Section;
-            line.name = Trim(content.substr(1, close - 1));
-            return;
-        }
+        line.kind = ProfileLine::Kind::Section;
+        line.name = Trim(content.substr(1, close == std::string_view::npos ? close : close - 1));
+        return;
     }
     const std::size_t equals = content.find('=');
     if (equals == std::string_view::npos) {
@@ -138,7 +134,7 @@ std::string ProfileReaderResult(std::string_view value, int bufferSize) {
 
 int32_t ProfileNumber(std::string_view text) {
     std::size_t i = 0;
-    while (i < text.size() && IsBlank(text[i])) {
+    while (i < text.size() && IsProfileBlank(text[i])) {
         ++i;
     }
     bool negative = false;
@@ -146,9 +142,27 @@ int32_t ProfileNumber(std::string_view text) {
         negative = text[i] == '-';
         ++i;
     }
+    // A C-style "0x" reads hexadecimal digits, anything else decimal ones.
+    uint32_t base = 10;
+    if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+        base = 16;
+        i += 2;
+    }
     uint32_t value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        value = value * 10u + static_cast<uint32_t>(text[i] - '0');
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        uint32_t digit = base;
+        if (c >= '0' && c <= '9') {
+            digit = static_cast<uint32_t>(c - '0');
+        } else if (c >= 'a' && c <= 'f') {
+            digit = static_cast<uint32_t>(c - 'a' + 10);
+        } else if (c >= 'A' && c <= 'F') {
+            digit = static_cast<uint32_t>(c - 'A' + 10);
+        }
+        if (digit >= base) {
+            break;
+        }
+        value = value * base + digit;
     }
     if (negative) {
         value = 0u - value;

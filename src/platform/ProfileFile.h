@@ -14,6 +14,12 @@ namespace vimbrel::platform {
 // trimmed of blanks, the first section and the first key of a name winning,
 // and single keys rewritten in place so every other byte of the file stays.
 
+// The blanks the reader trims around names and values: space, tab and
+// vertical tab.
+inline bool IsProfileBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\v';
+}
+
 // One line of a profile file, as offsets into the file's bytes.
 struct ProfileLine {
     enum class Kind { Other, Section, Key };

@@ -1,7 +1,10 @@
 #include "runtime/Error.h"
 
 #include <cerrno>
+#include <filesystem>
 #include <limits>
+#include <new>
+#include <stdexcept>
 
 namespace vimbrel {
 
@@ -13,6 +16,12 @@ std::string DescriptionOf(int number) {
     switch (number) {
     case ErrorNumber::Overflow:
         return "Overflow";
+    case ErrorNumber::OutOfMemory:
+        return "Out of memory";
+    case ErrorNumber::SubscriptOutOfRange:
+        return "Subscript out of range";
+    case ErrorNumber::InternalError:
+        return "Internal error";
     case ErrorNumber::FileNotFound:
         return "File not found";
     case ErrorNumber::BadFileMode:
@@ -32,6 +41,28 @@ std::string DescriptionOf(int number) {
     default:
         return "Application-defined or object-defined error";
     }
+}
+
+Error ProgramErrorOf(const std::exception& failure, std::string source) {
+    if (const auto* fileSystem = dynamic_cast<const std::filesystem::filesystem_error*>(&failure)) {
+        const std::error_code code = fileSystem->code();
+        if (code.category() == std::generic_category() ||
+            code.category() == std::system_category()) {
+            return FileError(code.value(), std::move(source), fileSystem->path1().string());
+        }
+        return MakeError(ErrorNumber::PathFileAccessError, std::move(source));
+    }
+    int number = ErrorNumber::InternalError;
+    if (dynamic_cast<const std::out_of_range*>(&failure) != nullptr) {
+        number = ErrorNumber::SubscriptOutOfRange;
+    } else if (dynamic_cast<const std::bad_alloc*>(&failure) != nullptr ||
+               dynamic_cast<const std::length_error*>(&failure) != nullptr) {
+        number = ErrorNumber::OutOfMemory;
+    } else if (dynamic_cast<const std::overflow_error*>(&failure) != nullptr ||
+               dynamic_cast<const std::range_error*>(&failure) != nullptr) {
+        number = ErrorNumber::Overflow;
+    }
+    return MakeError(number, std::move(source));
 }
 
 Error MakeError(int number, std::string source) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <stdexcept>
 #include <string>
 
@@ -26,6 +27,9 @@ private:
 // Error numbers the program raises, with the descriptions a user sees.
 namespace ErrorNumber {
 inline constexpr int Overflow = 6;
+inline constexpr int OutOfMemory = 7;
+inline constexpr int SubscriptOutOfRange = 9;
+inline constexpr int InternalError = 51;
 inline constexpr int FileNotFound = 53;
 inline constexpr int BadFileMode = 54;
 inline constexpr int DeviceIoError = 57;
@@ -47,6 +51,12 @@ Error MakeError(int number, std::string source);
 // errno: a missing file is 53, an existing target 58, a refused access 70,
 // a missing folder 76, a full disk 61, anything else 75.
 Error FileError(int errnoValue, std::string source, const std::string& path);
+
+// The program's own error for a failure a library reported: a subscript out
+// of range is 9, memory that ran out 7, a number out of range 6, a file
+// system failure the file error of its cause; anything else is 51, "Internal
+// error". The library's own words never reach the user.
+Error ProgramErrorOf(const std::exception& failure, std::string source);
 
 // The one-line report of an error that nobody handled, as the user sees it.
 std::string FormatErrorReport(int number, const std::string& source,

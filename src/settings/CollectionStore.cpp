@@ -9,6 +9,7 @@
 #include "settings/SettingsFiles.h"
 #include "startup/ProgramState.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace vimbrel {
@@ -37,7 +38,8 @@ void LoadCollectionSettings(ProgramState& state, platform::Services& services,
     s.CurrentFolder = read("CurrentFolder", 1);
     s.MouseMoves = read("MouseMoves", 4);
     s.RandomFolder = read("RandomFolder", 1);
-    s.Folders = read("Folders", 0);
+    // A count below 0 is no folders at all.
+    s.Folders = std::max<int16_t>(read("Folders", 0), 0);
     // The size limits are read from [Options]: the [Renaming] section that
     // a save writes them to is never read.
     s.MinWidth = read("MinWidth", 0);

@@ -1,5 +1,6 @@
 #include "settings/SettingsFiles.h"
 
+#include "platform/ProfileFile.h"
 #include "startup/SharedHelpers.h"
 
 namespace vimbrel {
@@ -29,8 +30,8 @@ std::string ProfileText(std::string_view value) {
     if (value.empty()) {
         return {};
     }
-    const auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
-    const bool blankAtEdge = isBlank(value.front()) || isBlank(value.back());
+    const bool blankAtEdge =
+        platform::IsProfileBlank(value.front()) || platform::IsProfileBlank(value.back());
     const bool quotedAlready = value.size() >= 2 &&
                                (value.front() == '"' || value.front() == '\'') &&
                                value.back() == value.front();

@@ -12,6 +12,7 @@
 #include "show/CaptionLabel.h"
 #include "show/ImageLayout.h"
 #include "show/MainForm.h"
+#include "show/MarkedFiles.h"
 #include "show/MediaPlayer.h"
 #include "show/PictureArea.h"
 #include "show/ShowPacing.h"
@@ -174,8 +175,8 @@ void MainForm::RenameOutOfTheShow() {
     }
     CatalogueState& catalogue = m_state.catalogue;
     const std::string name = catalogue.CurrentFile;
-    if (name.empty() || name.front() != '_') {
-        catalogue.PlayList[static_cast<std::size_t>(catalogue.PlayListPosition)] = "_" + name;
+    if (!name.empty() && name.front() != '_') {
+        SetCurrentEntry(catalogue, "_" + name);
         try {
             platform::RenameNoReplace(name, "_" + name);
         } catch (const Error&) {

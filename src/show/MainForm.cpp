@@ -349,9 +349,10 @@ void MainForm::closeEvent(QCloseEvent* event) {
 
 void MainForm::keyPressEvent(QKeyEvent* event) {
     // Only keys that type a character reach the show; arrows, function keys
-    // and modifiers alone do nothing.
+    // and modifiers alone do nothing, and so does Delete, which types
+    // nothing although the window system gives it a character (DEL).
     const QString text = event->text();
-    if (text.isEmpty() || platform::DialogAboveTheShow(*this)) {
+    if (text.isEmpty() || text.at(0) == QChar(0x7F) || platform::DialogAboveTheShow(*this)) {
         return;
     }
     Guarded(m_services.messageBoxes, [&] { Form_KeyPress(text.at(0).unicode()); });

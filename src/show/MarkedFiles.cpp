@@ -9,16 +9,12 @@
 
 namespace vimbrel {
 
-namespace {
-
 void SetCurrentEntry(CatalogueState& catalogue, const std::string& name) {
     const auto position = static_cast<std::size_t>(catalogue.PlayListPosition);
-    if (position < catalogue.PlayList.size()) {
+    if (catalogue.PlayListPosition >= 0 && position < catalogue.PlayList.size()) {
         catalogue.PlayList[position] = name;
     }
 }
-
-} // namespace
 
 void MarkUnusableFile(ProgramState& state, platform::Services& services) {
     CatalogueState& catalogue = state.catalogue;

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace vimbrel {
 
 struct ProgramState;
+struct CatalogueState;
 namespace platform {
 struct Services;
 }
@@ -16,6 +18,11 @@ struct Services;
 // taken, a read-only folder, a vanished file) leaves the file as it is; the
 // show goes on either way.
 void MarkUnusableFile(ProgramState& state, platform::Services& services);
+
+// Puts the name into the play list in place of the current entry; nothing
+// when the position is outside the list (a list left empty by a folder that
+// held nothing).
+void SetCurrentEntry(CatalogueState& catalogue, const std::string& name);
 
 // Renames the current picture for breaking a size limit: to
 // "_" + limit + "_" + name, in the play list too. When that rename fails,

@@ -22,8 +22,7 @@ template <typename Handler> void Guarded(platform::MessageBoxes& messageBoxes, H
     } catch (const Error& error) {
         ReportUntrappedError(error, messageBoxes);
     } catch (const std::exception& error) {
-        ReportUntrappedError(Error(ErrorNumber::PathFileAccessError, "Vimbrel", error.what()),
-                             messageBoxes);
+        ReportUntrappedError(ProgramErrorOf(error, "Vimbrel"), messageBoxes);
     }
 }
 

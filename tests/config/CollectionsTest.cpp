@@ -108,6 +108,41 @@ TEST_F(CollectionsDialog, ListsTheCollectionsByDescription) {
     EXPECT_FALSE(c.Delete_Collection->isEnabled());
 }
 
+// A directory lists its files in no order of its own; the dialog lists
+// them by file name.
+TEST_F(CollectionsDialog, ListsInFileNameOrder) {
+    const std::vector<int> numbers = {6, 2, 0, 5, 1, 4, 3};
+    for (const int number : numbers) {
+        Saved(number, "Collection " + std::to_string(number));
+    }
+    Active("vimbrel000.ini");
+    Collections& c = OpenCollections();
+    std::vector<std::string> expected;
+    for (int number = 0; number <= 6; ++number) {
+        expected.push_back(CollectionFileName(number));
+    }
+    EXPECT_EQ(Column(c.List2), expected);
+}
+
+// Every control of both windows within its window's client area.
+TEST_F(CollectionsDialog, EveryControlLiesInsideItsWindow) {
+    Saved(0, "<default collection>");
+    Active("vimbrel000.ini");
+    Collections& c = OpenCollections();
+    for (QWidget* window : {static_cast<QWidget*>(dialog.get()), static_cast<QWidget*>(&c)}) {
+        for (QWidget* control : window->findChildren<QWidget*>()) {
+            if (!control->isVisibleTo(window) || control->isWindow()) {
+                continue;
+            }
+            const QRect area(control->mapTo(window, QPoint(0, 0)), control->size());
+            EXPECT_TRUE(window->rect().contains(area))
+                << window->windowTitle().toStdString() << ": " << control->metaObject()->className()
+                << " " << control->objectName().toStdString() << " at " << area.y() << "+"
+                << area.height() << " in " << window->height();
+        }
+    }
+}
+
 TEST_F(CollectionsDialog, AClickPreviewsAndEveryWayOutButOkBringsTheActiveBack) {
     enum class Way { Cancel, Escape, CloseBox };
     for (const Way way : {Way::Cancel, Way::Escape, Way::CloseBox}) {

@@ -105,6 +105,14 @@ TEST_F(OptionControls, UseSpecialKeysSwitchesTheKeyFieldsAtOnce) {
     EXPECT_EQ(state.model.settings.key_Special, 0);
     EXPECT_FALSE(d.Text4->isEnabled());
     EXPECT_FALSE(d.Check_Beep->isEnabled());
+    // Any button of the mouse.
+    for (const Qt::MouseButton button : {Qt::RightButton, Qt::MiddleButton}) {
+        QTest::mouseClick(d.Check_Special, button);
+        EXPECT_EQ(state.model.settings.key_Special, 1) << button;
+        EXPECT_TRUE(d.Text4->isEnabled());
+        QTest::mouseClick(d.Check_Special, button);
+        EXPECT_EQ(state.model.settings.key_Special, 0) << button;
+    }
     // The space bar does what the mouse does.
     d.Check_Special->setFocus();
     QTest::keyClick(d.Check_Special, Qt::Key_Space);
@@ -139,6 +147,58 @@ TEST_F(OptionControls, AKeyTakenByAnotherFieldIsClearedThere) {
     EXPECT_EQ(state.model.settings.key_Next, 'x');
     // The emptied field keeps the key it had.
     EXPECT_EQ(state.model.settings.key_Previous, 'p');
+}
+
+// The focus selects one character from the caret, so that a typed
+// character replaces one, not the whole field.
+TEST_F(OptionControls, KeyFieldSelectsOneCharacterFromTheCaret) {
+    Configuration& d = OpenShown();
+    QTest::mouseClick(d.Check_Special, Qt::LeftButton);
+    TypeKey(d.Text9, "ab");
+    ASSERT_EQ(d.Text9->text(), "AB");
+    d.Text9->setFocus(Qt::TabFocusReason);
+    QApplication::processEvents();
+    EXPECT_EQ(d.Text9->selectedText(), "A");
+    d.reject();
+}
+
+// Enter and Escape mean nothing outside the folder list: the field keeps
+// its typing, and the window stays.
+TEST_F(OptionControls, EnterAndEscapeInAFieldNeitherSaveNorClose) {
+    Configuration& d = OpenShown();
+    const std::string before = CollectionBytes();
+    d.CollectionName->setFocus();
+    d.CollectionName->selectAll();
+    QTest::keyClicks(d.CollectionName, "Trips");
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
+        QTest::keyClick(d.CollectionName, key);
+        EXPECT_TRUE(d.isVisible()) << key;
+        EXPECT_EQ(d.CollectionName->text(), "Trips");
+    }
+    EXPECT_EQ(CollectionBytes(), before);
+    d.reject();
+}
+
+// A stored name typed elsewhere: longer than a user may type, in the
+// Windows-1252 code page. It shows as such and is written back byte for
+// byte, until the user edits it; then it is written as typed, in UTF-8.
+TEST_F(OptionControls, StoredNameKeepsItsLengthAndBytesUntilEdited) {
+    const std::string name = "Caf\xE9 " + std::string(65, 'x') + " \x80 na\xEFve";
+    WriteCollection({"Description=" + name}, {{"/media/a", {}}});
+    Configuration& d = OpenShown();
+    EXPECT_EQ(d.CollectionName->text(), QString::fromUtf8("Caf\u00e9 ") + QString(65, 'x') +
+                                            QString::fromUtf8(" \u20ac na\u00efve"));
+    d.Command5->click();
+    EXPECT_NE(CollectionBytes().find("\r\nDescription=" + name + "\r\n"), std::string::npos);
+
+    Configuration& edited = OpenShown();
+    edited.CollectionName->setFocus();
+    edited.CollectionName->end(false);
+    QTest::keyClick(edited.CollectionName, Qt::Key_Backspace);
+    edited.Command5->click();
+    EXPECT_NE(CollectionBytes().find("\r\nDescription=Caf\xC3\xA9 " + std::string(65, 'x') +
+                                     " \xE2\x82\xAC na\xC3\xAFv\r\n"),
+              std::string::npos);
 }
 
 TEST_F(OptionControls, CollectionNameTakesFiftyCharacters) {

@@ -2,12 +2,18 @@
 
 #include "PlatformDoubles.h"
 #include "platform/CursorCounter.h"
+#include "platform/Pickers.h"
 #include "platform/SettingsDirectory.h"
 #include "platform/WindowTitleLock.h"
 #include "runtime/Error.h"
 
+#include <QApplication>
 #include <QCursor>
+#include <QDir>
+#include <QFileDialog>
 #include <QGuiApplication>
+#include <QLabel>
+#include <QTimer>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -125,6 +131,30 @@ TEST(CursorCounterTest, BlankCursorExactlyWhileBelowZero) {
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
     EXPECT_EQ(cursor.ShowCursor(true), 1);
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+} // namespace
+} // namespace vimbrel::platform
+
+namespace vimbrel::platform {
+namespace {
+
+// The folder dialog opens at the user's home, with the prompt inside it.
+TEST(FolderPickerTest, OpensAtHomeWithThePromptInside) {
+    QString directory, prompt;
+    QTimer::singleShot(0, [&] {
+        if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+            directory = dialog->directory().absolutePath();
+            if (const auto* label = dialog->findChild<QLabel*>(kFolderPromptName)) {
+                prompt = label->text();
+            }
+            dialog->reject();
+        }
+    });
+    DialogFolderPicker picker;
+    EXPECT_EQ(picker.BrowseForFolder(nullptr, "Choose a folder of pictures"), "");
+    EXPECT_EQ(directory, QDir::homePath());
+    EXPECT_EQ(prompt, "Choose a folder of pictures");
 }
 
 } // namespace

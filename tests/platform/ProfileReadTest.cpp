@@ -54,6 +54,9 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"LineWithoutEqualsIsNoKey", CrLf({"[a]", "k", "k=2"}), "a", "k", "2"},
         ReadCase{"KeyAboveFirstSectionUnreadable", CrLf({"k=1", "[a]"}), "", "k", "<default>"},
         ReadCase{"TextAfterBracketIgnored", CrLf({"[a] trailing", "k=1"}), "a", "k", "1"},
+        ReadCase{"HeaderWithoutBracketStartsASection", CrLf({"[Options ", "Folders=2"}), "Options",
+                 "Folders", "2"},
+        ReadCase{"VerticalTabsTrimmed", CrLf({"[\va\v]", "\vk \v= \vv\v"}), "a", "k", "v"},
         ReadCase{"EmptySectionName", CrLf({"[]", "k=1"}), "", "k", "1"},
         ReadCase{"FirstSectionOnlySearched", CrLf({"[a]", "x=1", "[b]", "[a]", "k=2"}), "a", "k",
                  "<default>"},
@@ -120,14 +123,16 @@ TEST_P(ProfileNumberRead, ReadsTheLeadingNumber) {
     EXPECT_EQ(profiles.GetPrivateProfileInt("a", "k", 55, "s.ini"), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Numbers, ProfileNumberRead,
-                         ::testing::Values(NumberCase{"42", 42}, NumberCase{"42A9", 42},
-                                           NumberCase{"B42", 0}, NumberCase{"-1", -1},
-                                           NumberCase{"+7", 7}, NumberCase{"4294967297", 1},
-                                           NumberCase{"2147483648", -2147483647 - 1},
-                                           NumberCase{"\"12\"", 12}, NumberCase{"'-3'", -3},
-                                           NumberCase{"3.9", 3}, NumberCase{"", 55},
-                                           NumberCase{"- 5", 0}, NumberCase{"16777215", 16777215}));
+INSTANTIATE_TEST_SUITE_P(
+    Numbers, ProfileNumberRead,
+    ::testing::Values(NumberCase{"42", 42}, NumberCase{"42A9", 42}, NumberCase{"B42", 0},
+                      NumberCase{"-1", -1}, NumberCase{"+7", 7}, NumberCase{"4294967297", 1},
+                      NumberCase{"2147483648", -2147483647 - 1}, NumberCase{"\"12\"", 12},
+                      NumberCase{"'-3'", -3}, NumberCase{"3.9", 3}, NumberCase{"", 55},
+                      NumberCase{"- 5", 0}, NumberCase{"16777215", 16777215},
+                      NumberCase{"0xFF0000", 16711680}, NumberCase{"0X2", 2},
+                      NumberCase{"-0x10", -16}, NumberCase{"0x1G", 1}, NumberCase{"0x", 0},
+                      NumberCase{"0xffffffff", -1}, NumberCase{"\v7\v", 7}));
 
 } // namespace
 } // namespace vimbrel::platform

@@ -38,12 +38,17 @@ TEST(ProfileRobustness, TenMegabyteLineIsReadAndCut) {
     EXPECT_EQ(profiles.GetPrivateProfileInt("Options", "Folders", 0, "big.ini"), 2);
 }
 
-TEST(ProfileRobustness, UnterminatedHeaderAndStrayBracketsAreNotSections) {
+// A header without "]" starts its section all the same; a stray "]" starts
+// a key.
+TEST(ProfileRobustness, UnterminatedHeaderStartsItsSectionAndStrayBracketsAreKeys) {
     TempDirectory home;
-    WriteBytes(home / "h.ini", "[Options\r\n[Options]\r\nk=1\r\n]x=2\r\n");
+    WriteBytes(home / "h.ini", "[Options\r\nk=1\r\n]x=2\r\n");
     ProfileFiles profiles(home.path());
     EXPECT_EQ(profiles.GetPrivateProfileInt("Options", "k", 0, "h.ini"), 1);
     EXPECT_EQ(profiles.GetPrivateProfileString("Options", "]x", "", "h.ini"), "2");
+    // The first section of a name is the only one searched.
+    WriteBytes(home / "h.ini", "[Options\r\n[Options]\r\nk=1\r\n");
+    EXPECT_EQ(profiles.GetPrivateProfileInt("Options", "k", 0, "h.ini"), 0);
 }
 
 TEST(ProfileRobustness, FolderInPlaceOfFileGivesDefaultsAndRefusesWrites) {

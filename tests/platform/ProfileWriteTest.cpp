@@ -119,6 +119,7 @@ int WriteIntoReadOnly(void* argument) {
 }
 
 TEST(ProfileWriteFile, ReadOnlyFileOrFolderIsAnErrorAndStaysAsItWas) {
+    VIMBREL_SKIP_WITHOUT_PERMISSION_CHECKS();
     TempDirectory home;
     const std::string before = CrLf({"[a]", "k=1"});
     WriteBytes(home / "c.ini", before);

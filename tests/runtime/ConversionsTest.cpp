@@ -4,7 +4,11 @@
 
 #include "runtime/Error.h"
 
+#include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
+#include <stdexcept>
+#include <vector>
 
 namespace vimbrel {
 namespace {
@@ -52,6 +56,41 @@ TEST(Texts, FormatAndCase) {
     EXPECT_FALSE(EqualsIgnoringAsciiCase("Folder1", "Folder12"));
     EXPECT_EQ(FormatErrorReport(10000, "MyExceptionFilter", "Access Violation"),
               "Error 10000 in MyExceptionFilter: Access Violation");
+}
+
+} // namespace
+} // namespace vimbrel
+
+namespace vimbrel {
+namespace {
+
+// A library's failure reaches the user as the program's own error, in the
+// program's own words.
+TEST(LibraryFailures, BecomeTheProgramsOwnErrors) {
+    std::vector<int> none;
+    const auto numberOf = [](const std::function<void()>& fail) {
+        try {
+            fail();
+        } catch (const std::exception& failure) {
+            const Error error = ProgramErrorOf(failure, "Vimbrel");
+            // The standard words first, never the library's.
+            EXPECT_EQ(error.description().rfind(DescriptionOf(error.number()), 0), 0u);
+            EXPECT_EQ(error.description().find("_M_"), std::string::npos);
+            return error.number();
+        }
+        return 0;
+    };
+    EXPECT_EQ(numberOf([&] { (void)none.at(3); }), 9);
+    EXPECT_EQ(DescriptionOf(9), "Subscript out of range");
+    EXPECT_EQ(numberOf([] { throw std::bad_alloc(); }), 7);
+    EXPECT_EQ(numberOf([] { throw std::overflow_error("x"); }), 6);
+    EXPECT_EQ(numberOf([] {
+                  throw std::filesystem::filesystem_error(
+                      "x", "/gone", std::make_error_code(std::errc::no_such_file_or_directory));
+              }),
+              53);
+    EXPECT_EQ(numberOf([] { throw std::runtime_error("vector::_M_range_check"); }), 51);
+    EXPECT_EQ(DescriptionOf(51), "Internal error");
 }
 
 } // namespace

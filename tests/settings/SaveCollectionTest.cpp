@@ -152,6 +152,7 @@ int SaveAndReport(void* argument) {
 }
 
 TEST_F(SaveCollection, UnwritableDirectoryIsReportedAndTouchesNothing) {
+    VIMBREL_SKIP_WITHOUT_PERMISSION_CHECKS();
     const std::string collection = CrLf({"[Options]", "Description=Keep me"});
     const std::string backup = CrLf({"[Options]", "Description=Old backup"});
     WriteBytes(platform / "vimbrel000.ini", collection);

@@ -52,17 +52,50 @@ TEST_F(ViewerKeys, WithSpecialKeysOffEveryCharacterEndsTheShow) {
     EXPECT_EQ(Shown(), "a.jpg");
 }
 
-TEST_F(ViewerKeys, OtherKeysEndTheShowAfterClearingTheMouseCount) {
+// Keys as the window system delivers them: some type nothing at all, and
+// Delete types DEL, which is no character either.
+TEST_F(ViewerKeys, KeysThatTypeNoCharacterNeitherActNorEndTheShow) {
     auto form = StartWithPictures();
     state.MouseMoveCount = 2;
-    QKeyEvent arrow(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
-    QApplication::sendEvent(form.get(), &arrow);
-    EXPECT_TRUE(form->isVisible()) << "a key without a character does nothing";
+    const std::pair<int, const char*> silent[] = {
+        {Qt::Key_Delete, "\x7f"}, {Qt::Key_Insert, ""},   {Qt::Key_Home, ""},  {Qt::Key_End, ""},
+        {Qt::Key_PageUp, ""},     {Qt::Key_PageDown, ""}, {Qt::Key_Left, ""},  {Qt::Key_Right, ""},
+        {Qt::Key_Up, ""},         {Qt::Key_Down, ""},     {Qt::Key_F1, ""},    {Qt::Key_F12, ""},
+        {Qt::Key_Shift, ""},      {Qt::Key_Control, ""},  {Qt::Key_Alt, ""},   {Qt::Key_Meta, ""},
+        {Qt::Key_CapsLock, ""},   {Qt::Key_NumLock, ""},  {Qt::Key_Pause, ""}, {Qt::Key_Print, ""},
+        {Qt::Key_Menu, ""}};
+    for (const auto& [key, text] : silent) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString::fromLatin1(text));
+        QApplication::sendEvent(form.get(), &press);
+        ASSERT_TRUE(form->isVisible()) << "key " << std::hex << key;
+    }
+    EXPECT_EQ(Shown(), "a.jpg");
     EXPECT_EQ(state.MouseMoveCount, 2);
-    Type(*form, 'x');
-    EXPECT_FALSE(form->isVisible());
-    EXPECT_EQ(state.MouseMoveCount, 0);
+}
+
+TEST_F(ViewerKeys, OtherKeysEndTheShowAfterClearingTheMouseCount) {
+    for (const char ending : {'x', '\r', '\x1b', '\b', '\t'}) {
+        auto form = StartWithPictures();
+        state.MouseMoveCount = 2;
+        Type(*form, ending);
+        EXPECT_FALSE(form->isVisible()) << int(ending);
+        EXPECT_EQ(state.MouseMoveCount, 0);
+    }
     EXPECT_EQ(platform.messageBoxes.beeps, 0);
+}
+
+// A play list left empty (a folder that held nothing) gives the rename key
+// nothing to rename, and nothing to write into.
+TEST_F(ViewerKeys, RenameWithAnEmptyPlayListWritesNowhere) {
+    auto form = StartWithPictures();
+    std::vector<std::string>().swap(state.catalogue.PlayList); // no room left either
+    state.catalogue.PlayListCount = 0;
+    state.catalogue.PlayListPosition = 0;
+    state.catalogue.CurrentFile = "";
+    Type(*form, 'r');
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_TRUE(state.catalogue.PlayList.empty());
+    EXPECT_TRUE(std::filesystem::exists(pictures / "a.jpg"));
 }
 
 TEST_F(ViewerKeys, NextAndPreviousGoRoundTheEndsInEitherCase) {

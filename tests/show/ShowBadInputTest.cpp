@@ -68,6 +68,7 @@ int MarkInReadOnlyFolder(void* argument) {
 }
 
 TEST(MarkedFilesTest, ReadOnlyFolderKeepsEveryFileAndTheShowGoesOn) {
+    VIMBREL_SKIP_WITHOUT_PERMISSION_CHECKS();
     test::TestPlatform platform;
     test::TempDirectory pictures;
     test::WriteBytes(pictures / "photo.jpg", "picture bytes");

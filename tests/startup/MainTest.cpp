@@ -183,6 +183,15 @@ TEST(Main, DamagedFilesStillStartAndLoadWhatTheyCan) {
     EXPECT_EQ(Main(overflow, platform.services, "/C"), Handover::Configuration);
     EXPECT_EQ(overflow.model.settings.Folders, 0);
     EXPECT_EQ(overflow.model.FolderTable.size(), 1u);
+
+    // A count below zero is no folders: the show says so and configures.
+    WriteBytes(platform / "vimbrel000.ini",
+               CrLf({"[Options]", "Folders=-3", "[Folder1]", "Set=/a"}));
+    ProgramState negative;
+    EXPECT_EQ(Main(negative, platform.services, "/S"), Handover::Configuration);
+    EXPECT_EQ(negative.model.settings.Folders, 0);
+    ASSERT_FALSE(platform.messageBoxes.shown.empty());
+    EXPECT_EQ(platform.messageBoxes.shown.back().text, "No Vimbrel folders have been defined.");
 }
 
 TEST(Main, SettingsDirectoryThatCannotBeMadeReachesTheCaller) {

@@ -2,9 +2,11 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <linux/capability.h>
 #include <sched.h>
 #include <sstream>
 #include <stdexcept>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -53,16 +55,51 @@ std::string CrLf(std::initializer_list<std::string_view> lines) {
     return bytes;
 }
 
+namespace {
+
+constexpr int kCannotGiveUp = 125;
+
+// Drops root's power to pass file permission checks from this process for
+// good; false where the kernel refuses.
+bool DropPermissionOverride() {
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data[_LINUX_CAPABILITY_U32S_3] = {};
+    if (::syscall(SYS_capget, &header, data) != 0) {
+        return false;
+    }
+    for (const int capability : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH, CAP_FOWNER}) {
+        const auto bit = 1u << (capability % 32);
+        data[capability / 32].effective &= ~bit;
+        data[capability / 32].permitted &= ~bit;
+        data[capability / 32].inheritable &= ~bit;
+    }
+    return ::syscall(SYS_capset, &header, data) == 0;
+}
+
+int GiveUpAndRun(int (*function)(void*), void* argument) {
+    if (::geteuid() == 0 && !DropPermissionOverride() && ::unshare(CLONE_NEWUSER) != 0) {
+        return kCannotGiveUp;
+    }
+    return function(argument);
+}
+
+int Nothing(void*) {
+    return 0;
+}
+
+} // namespace
+
+bool CanGiveUpPermissionOverride() {
+    return RunWithoutPermissionOverride(Nothing, nullptr) == 0;
+}
+
 int RunWithoutPermissionOverride(int (*function)(void*), void* argument) {
     const pid_t child = ::fork();
     if (child < 0) {
         return -1;
     }
     if (child == 0) {
-        if (::geteuid() == 0 && ::unshare(CLONE_NEWUSER) != 0) {
-            ::_exit(125);
-        }
-        ::_exit(function(argument));
+        ::_exit(GiveUpAndRun(function, argument));
     }
     int status = 0;
     if (::waitpid(child, &status, 0) != child || !WIFEXITED(status)) {
