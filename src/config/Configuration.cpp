@@ -97,6 +97,8 @@ void Configuration::Configuration_Init() {
     // shown whole and kept.
     CollectionName->setMaxLength(std::max<int>(kMaxCollectionName, static_cast<int>(name.size())));
     CollectionName->setText(name);
+    // A name longer than the field shows from its start.
+    CollectionName->setCursorPosition(0);
     // The name of the collection every installation starts with stays.
     CollectionName->setEnabled(description != kDefaultCollectionName);
 
