@@ -13,9 +13,9 @@
 //
 // Run: build/bench/midi_start_bench [seconds to play each time, default 3]
 
+#include "media/midi/MidiStream.h"
 #include "platform/ProcessControl.h"
 #include "platform/UserChoices.h"
-#include "show/MidiStream.h"
 
 #include <algorithm>
 #include <chrono>

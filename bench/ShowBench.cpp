@@ -24,7 +24,7 @@
 #include "platform/Services.h"
 #include "show/MainForm.h"
 #include "startup/Main.h"
-#include "startup/ProgramState.h"
+#include "state/ProgramState.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -15,7 +15,7 @@
 //
 // Run: build/bench/video_bench [work folder]
 
-#include "show/MediaPlayer.h"
+#include "media/MediaPlayer.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -7,6 +7,7 @@
 #include "app/FaultReport.h"
 #include "config/Configuration.h"
 #include "controls/ChangePasswordDialog.h"
+#include "controls/UntrappedError.h"
 #include "crash/ExceptionFilter.h"
 #include "crash/FaultReportWindow.h"
 #include "display/XRandrModes.h"
@@ -27,8 +28,7 @@
 #include "show/MainForm.h"
 #include "show/ShowInLocker.h"
 #include "startup/CommandLine.h"
-#include "startup/ProgramState.h"
-#include "startup/UntrappedError.h"
+#include "state/ProgramState.h"
 
 #include <QApplication>
 #include <QLoggingCategory>

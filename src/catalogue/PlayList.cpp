@@ -1,6 +1,7 @@
 #include "catalogue/PlayList.h"
 
 #include "catalogue/QuickSort.h"
+#include "controls/CursorHelpers.h"
 #include "platform/DirectoryListing.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageBoxes.h"
@@ -10,8 +11,7 @@
 #include "platform/Services.h"
 #include "runtime/Error.h"
 #include "settings/SettingsFiles.h"
-#include "startup/ProgramState.h"
-#include "startup/SharedHelpers.h"
+#include "state/ProgramState.h"
 
 #include <algorithm>
 #include <array>

@@ -14,7 +14,7 @@
 #include "settings/CollectionStore.h"
 #include "settings/SettingsFiles.h"
 #include "show/Twips.h"
-#include "startup/ProgramState.h"
+#include "state/ProgramState.h"
 
 #include <QAction>
 #include <QKeyEvent>

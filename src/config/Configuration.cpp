@@ -8,7 +8,7 @@
 #include "platform/Services.h"
 #include "runtime/Error.h"
 #include "settings/CollectionStore.h"
-#include "startup/ProgramState.h"
+#include "state/ProgramState.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -9,7 +9,7 @@
 #include "platform/Services.h"
 #include "platform/SubFolders.h"
 #include "settings/CollectionStore.h"
-#include "startup/ProgramState.h"
+#include "state/ProgramState.h"
 
 #include <QListWidget>
 #include <QMenu>

@@ -5,7 +5,7 @@
 #include "config/Configuration.h"
 #include "config/ConfigurationRules.h"
 #include "platform/Pickers.h"
-#include "startup/ProgramState.h"
+#include "state/ProgramState.h"
 
 #include <QCheckBox>
 #include <QFrame>

@@ -2,7 +2,7 @@
 
 #include "platform/MessageBoxes.h"
 #include "platform/Screen.h"
-#include "startup/ProgramState.h"
+#include "state/ProgramState.h"
 
 #include <QGuiApplication>
 #include <QPointer>

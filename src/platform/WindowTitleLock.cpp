@@ -97,4 +97,12 @@ bool IsWindowTitleHeld(std::string_view title) {
     return held;
 }
 
+bool IsWindowAbsent(std::string_view title) {
+    try {
+        return !IsWindowTitleHeld(title);
+    } catch (...) {
+        return true;
+    }
+}
+
 } // namespace vimbrel::platform

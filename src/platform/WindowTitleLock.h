@@ -32,6 +32,10 @@ private:
 // included), holds the title's lock.
 bool IsWindowTitleHeld(std::string_view title);
 
+// True when no window of the user's programs has this title open.
+// A failed look-up counts as no window.
+bool IsWindowAbsent(std::string_view title);
+
 // The lock file that stands for a title.
 std::filesystem::path WindowTitleLockPath(std::string_view title);
 

@@ -138,4 +138,21 @@ std::string_view BeforeFirstNul(std::string_view text) {
     return text.substr(0, text.find('\0'));
 }
 
+std::string ReplaceText(std::string_view text, std::string_view find,
+                        std::string_view replacement) {
+    if (find.empty()) {
+        return std::string(text);
+    }
+    std::string result;
+    std::size_t position = 0;
+    for (std::size_t at = text.find(find); at != std::string_view::npos;
+         at = text.find(find, position)) {
+        result.append(text.substr(position, at - position));
+        result.append(replacement);
+        position = at + find.size();
+    }
+    result.append(text.substr(position));
+    return result;
+}
+
 } // namespace vimbrel

@@ -31,4 +31,9 @@ bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
 // filled by the system gives it back.
 std::string_view BeforeFirstNul(std::string_view text);
 
+// Every occurrence of find replaced, left to right and without overlap; the
+// inserted text is never searched again, so "&" -> "&&" doubles each
+// ampersand once. Case-sensitive. An empty find changes nothing.
+std::string ReplaceText(std::string_view text, std::string_view find, std::string_view replacement);
+
 } // namespace vimbrel

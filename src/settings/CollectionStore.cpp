@@ -7,7 +7,7 @@
 #include "runtime/Conversions.h"
 #include "runtime/Error.h"
 #include "settings/SettingsFiles.h"
-#include "startup/ProgramState.h"
+#include "state/ProgramState.h"
 
 #include <algorithm>
 #include <cmath>

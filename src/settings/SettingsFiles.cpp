@@ -1,7 +1,7 @@
 #include "settings/SettingsFiles.h"
 
 #include "platform/ProfileFile.h"
-#include "startup/SharedHelpers.h"
+#include "runtime/Conversions.h"
 
 namespace vimbrel {
 

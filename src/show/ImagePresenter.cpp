@@ -3,17 +3,17 @@
 // folder asks, and captions it with its name.
 
 #include "catalogue/PlayList.h"
+#include "media/midi/MidiStream.h"
 #include "platform/FileSystem.h"
 #include "platform/Services.h"
+#include "runtime/Conversions.h"
 #include "show/CaptionLabel.h"
 #include "show/ImageLayout.h"
 #include "show/MainForm.h"
 #include "show/MarkedFiles.h"
-#include "show/MidiStream.h"
 #include "show/PictureArea.h"
 #include "show/Twips.h"
-#include "startup/ProgramState.h"
-#include "startup/SharedHelpers.h"
+#include "state/ProgramState.h"
 
 namespace vimbrel {
 

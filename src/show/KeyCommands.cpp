@@ -4,20 +4,20 @@
 
 #include "catalogue/PlayList.h"
 #include "display/ChangeResolution.h"
+#include "media/MediaPlayer.h"
 #include "platform/FileRename.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Services.h"
+#include "runtime/Conversions.h"
 #include "runtime/Error.h"
 #include "settings/CollectionStore.h"
 #include "show/CaptionLabel.h"
 #include "show/ImageLayout.h"
 #include "show/MainForm.h"
 #include "show/MarkedFiles.h"
-#include "show/MediaPlayer.h"
 #include "show/PictureArea.h"
 #include "show/ShowPacing.h"
-#include "startup/ProgramState.h"
-#include "startup/SharedHelpers.h"
+#include "state/ProgramState.h"
 
 #include <QTimer>
 

@@ -1,8 +1,11 @@
 #include "show/MainForm.h"
 
 #include "catalogue/PlayList.h"
+#include "controls/CursorHelpers.h"
 #include "controls/Passwords.h"
+#include "controls/UntrappedError.h"
 #include "display/ChangeResolution.h"
+#include "media/MediaPlayer.h"
 #include "platform/Clock.h"
 #include "platform/CursorCounter.h"
 #include "platform/ProcessControl.h"
@@ -16,15 +19,11 @@
 #include "show/CaptionLabel.h"
 #include "show/Emblem.h"
 #include "show/ImageLayout.h"
-#include "show/MediaPlayer.h"
 #include "show/PictureArea.h"
 #include "show/ScreenCovers.h"
 #include "show/ShowPacing.h"
 #include "show/Twips.h"
-#include "startup/Main.h"
-#include "startup/ProgramState.h"
-#include "startup/SharedHelpers.h"
-#include "startup/UntrappedError.h"
+#include "state/ProgramState.h"
 
 #include <QApplication>
 #include <QCloseEvent>

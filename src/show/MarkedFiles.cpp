@@ -5,7 +5,7 @@
 #include "platform/Services.h"
 #include "runtime/Error.h"
 #include "show/ImageLayout.h"
-#include "startup/ProgramState.h"
+#include "state/ProgramState.h"
 
 namespace vimbrel {
 

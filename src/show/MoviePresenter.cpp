@@ -3,17 +3,17 @@
 // as caption over the video's lower edge. The show's timer rests while the
 // video plays; the player's end of stream starts it again.
 
+#include "media/MediaPlayer.h"
 #include "platform/RandomSource.h"
 #include "platform/Services.h"
+#include "runtime/Conversions.h"
 #include "runtime/Error.h"
 #include "show/CaptionLabel.h"
 #include "show/ImageLayout.h"
 #include "show/MainForm.h"
 #include "show/MarkedFiles.h"
-#include "show/MediaPlayer.h"
 #include "show/Twips.h"
-#include "startup/ProgramState.h"
-#include "startup/SharedHelpers.h"
+#include "state/ProgramState.h"
 
 #include <QTimer>
 #include <cmath>

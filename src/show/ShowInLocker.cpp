@@ -3,7 +3,7 @@
 #include "platform/HostWindows.h"
 #include "platform/Screen.h"
 #include "show/MainForm.h"
-#include "startup/ProgramState.h"
+#include "state/ProgramState.h"
 
 #include <QTimer>
 

@@ -3,16 +3,16 @@
 // and puts the name in the top left corner: for a play list with the
 // number of the entry playing and of all entries.
 
+#include "media/MediaPlayer.h"
 #include "platform/FileSystem.h"
 #include "playlists/PlayListFile.h"
+#include "runtime/Conversions.h"
 #include "runtime/Error.h"
 #include "show/CaptionLabel.h"
 #include "show/ImageLayout.h"
 #include "show/MainForm.h"
-#include "show/MediaPlayer.h"
 #include "show/Twips.h"
-#include "startup/ProgramState.h"
-#include "startup/SharedHelpers.h"
+#include "state/ProgramState.h"
 
 #include <QTimer>
 

@@ -1,7 +1,7 @@
 #include "startup/FolderOrder.h"
 
 #include "platform/RandomSource.h"
-#include "startup/ProgramState.h"
+#include "state/ProgramState.h"
 
 #include <cmath>
 #include <utility>

@@ -1,19 +1,20 @@
 #include "startup/Main.h"
 
 #include "catalogue/CatalogueState.h"
+#include "controls/CursorHelpers.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageBoxes.h"
 #include "platform/ProfileFile.h"
 #include "platform/Screen.h"
 #include "platform/Services.h"
 #include "platform/SettingsDirectory.h"
+#include "platform/WindowTitleLock.h"
 #include "runtime/Error.h"
 #include "settings/CollectionStore.h"
 #include "settings/SettingsFiles.h"
 #include "startup/CommandLine.h"
 #include "startup/FolderOrder.h"
-#include "startup/ProgramState.h"
-#include "startup/SharedHelpers.h"
+#include "state/ProgramState.h"
 
 #include <exception>
 
@@ -59,7 +60,7 @@ Handover Dispatch(ProgramState& state, platform::Services& services, std::string
         return Handover::ShowInLocker;
     }
     if (mode == "/S") {
-        if (!IsWindowAbsent(kSlideshowTitle)) {
+        if (!platform::IsWindowAbsent(kSlideshowTitle)) {
             return Handover::None;
         }
         if (state.model.settings.Folders == 0) {

@@ -19,9 +19,6 @@ enum class Handover {
     ShowInLocker,   // the show inside a screen locker's window
 };
 
-// The title of the show's window, by which a second show finds the first.
-inline constexpr std::string_view kSlideshowTitle = "Screensaver: Vimbrel";
-
 // Start-up: finds the settings directory, makes it current, creates the
 // master file and the active collection file when they are missing, loads
 // the collection and all its folders, shuffles the folder order and lists

@@ -4,8 +4,8 @@
 #include "catalogue/PlayList.h"
 
 #include "PlatformDoubles.h"
+#include "controls/CursorHelpers.h"
 #include "platform/FileSystem.h"
-#include "startup/SharedHelpers.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>

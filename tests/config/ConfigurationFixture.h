@@ -9,7 +9,7 @@
 #include "config/Configuration.h"
 #include "platform/Pickers.h"
 #include "startup/Main.h"
-#include "startup/ProgramState.h"
+#include "state/ProgramState.h"
 
 #include <QAction>
 #include <QApplication>

@@ -5,7 +5,7 @@
 #include "display/ChangeResolution.h"
 
 #include "PlatformDoubles.h"
-#include "startup/ProgramState.h"
+#include "state/ProgramState.h"
 
 #include <QGuiApplication>
 #include <QScreen>

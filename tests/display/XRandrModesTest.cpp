@@ -8,7 +8,7 @@
 #include "../program/VirtualDisplay.h"
 #include "PlatformDoubles.h"
 #include "display/ChangeResolution.h"
-#include "startup/ProgramState.h"
+#include "state/ProgramState.h"
 
 #include <QGuiApplication>
 #include <QProcess>

@@ -6,9 +6,9 @@
 #include "MediaFiles.h"
 #include "ShowWindowFixture.h"
 #include "controls/Passwords.h"
+#include "media/MediaPlayer.h"
 #include "platform/Registry.h"
 #include "show/CaptionLabel.h"
-#include "show/MediaPlayer.h"
 #include "show/PictureArea.h"
 
 #include <QKeyEvent>

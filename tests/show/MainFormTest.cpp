@@ -6,13 +6,14 @@
 #include "ShowWindowFixture.h"
 #include "controls/PasswordPrompt.h"
 #include "controls/Passwords.h"
+#include "media/MediaPlayer.h"
 #include "platform/Registry.h"
+#include "platform/WindowTitleLock.h"
 #include "show/CaptionLabel.h"
 #include "show/Emblem.h"
-#include "show/MediaPlayer.h"
 #include "show/PictureArea.h"
 #include "startup/Main.h"
-#include "startup/SharedHelpers.h"
+#include "state/ProgramState.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -113,11 +114,11 @@ TEST_F(ShowWindow, AnyCharacterKeyEndsTheShowButOtherKeysDoNot) {
     QTest::keyClick(form.get(), Qt::Key_Left);
     QTest::keyClick(form.get(), Qt::Key_F5);
     EXPECT_TRUE(form->isVisible());
-    EXPECT_FALSE(IsWindowAbsent(kSlideshowTitle)); // a second show would end at once
+    EXPECT_FALSE(platform::IsWindowAbsent(kSlideshowTitle)); // a second show would end at once
     QTest::keyClick(form.get(), Qt::Key_Q);
     EXPECT_FALSE(form->isVisible());
     EXPECT_TRUE(platform.cursor.visible());
-    EXPECT_TRUE(IsWindowAbsent(kSlideshowTitle));
+    EXPECT_TRUE(platform::IsWindowAbsent(kSlideshowTitle));
 }
 
 TEST_F(ShowWindow, MouseEndsTheShowOnlyByTheCountingRule) {

@@ -5,8 +5,8 @@
 #include "EventLoopWait.h"
 #include "MediaFiles.h"
 #include "ShowWindowFixture.h"
+#include "media/MediaPlayer.h"
 #include "show/CaptionLabel.h"
-#include "show/MediaPlayer.h"
 #include "show/PictureArea.h"
 
 #include <QElapsedTimer>

@@ -6,6 +6,7 @@
 #include "PlatformDoubles.h"
 #include "platform/WindowTitleLock.h"
 #include "runtime/Error.h"
+#include "state/ProgramState.h"
 
 #include <gtest/gtest.h>
 

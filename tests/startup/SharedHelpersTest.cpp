@@ -1,10 +1,11 @@
 // The helpers every part of the program shares.
 
-#include "startup/SharedHelpers.h"
-
 #include "PlatformDoubles.h"
+#include "controls/CursorHelpers.h"
 #include "platform/WindowTitleLock.h"
+#include "runtime/Conversions.h"
 #include "startup/Main.h"
+#include "state/ProgramState.h"
 
 #include <gtest/gtest.h>
 
@@ -51,15 +52,15 @@ TEST(CursorHelpers, DriveTheCounterPastTheirThresholds) {
 
 TEST(IsWindowAbsentTest, FalseWhileTheShowWindowIsOpen) {
     test::TestPlatform platform; // a runtime folder of the test's own
-    EXPECT_TRUE(IsWindowAbsent(kSlideshowTitle));
+    EXPECT_TRUE(platform::IsWindowAbsent(kSlideshowTitle));
     {
         platform::WindowTitleLock show;
         ASSERT_TRUE(show.Acquire(kSlideshowTitle));
-        EXPECT_FALSE(IsWindowAbsent(kSlideshowTitle));
-        EXPECT_FALSE(IsWindowAbsent("screensaver: vimbrel"));
-        EXPECT_TRUE(IsWindowAbsent("Vimbrel"));
+        EXPECT_FALSE(platform::IsWindowAbsent(kSlideshowTitle));
+        EXPECT_FALSE(platform::IsWindowAbsent("screensaver: vimbrel"));
+        EXPECT_TRUE(platform::IsWindowAbsent("Vimbrel"));
     }
-    EXPECT_TRUE(IsWindowAbsent(kSlideshowTitle));
+    EXPECT_TRUE(platform::IsWindowAbsent(kSlideshowTitle));
 }
 
 } // namespace

@@ -9,7 +9,7 @@
 #include "platform/ProfileFile.h"
 #include "platform/RandomSource.h"
 #include "platform/Services.h"
-#include "startup/ProgramState.h"
+#include "state/ProgramState.h"
 
 #include <deque>
 #include <string>

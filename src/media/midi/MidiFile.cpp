@@ -1,8 +1,8 @@
-#include "show/MidiFile.h"
+#include "media/midi/MidiFile.h"
 
+#include "media/VideoSurface.h"
 #include "platform/FileSystem.h"
 #include "runtime/Error.h"
-#include "show/VideoSurface.h"
 
 #include <algorithm>
 #include <cerrno>

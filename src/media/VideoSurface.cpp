@@ -1,4 +1,4 @@
-#include "show/VideoSurface.h"
+#include "media/VideoSurface.h"
 
 #include "platform/UserChoices.h"
 #include "runtime/Error.h"

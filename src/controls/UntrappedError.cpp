@@ -1,4 +1,4 @@
-#include "startup/UntrappedError.h"
+#include "controls/UntrappedError.h"
 
 #include "platform/MessageBoxes.h"
 

@@ -1,10 +1,10 @@
-#include "show/MidiStream.h"
+#include "media/midi/MidiStream.h"
 
+#include "media/VideoSurface.h"
+#include "media/midi/MidiFile.h"
+#include "media/midi/MidiSynthesizer.h"
 #include "platform/UserChoices.h"
 #include "runtime/Error.h"
-#include "show/MidiFile.h"
-#include "show/MidiSynthesizer.h"
-#include "show/VideoSurface.h"
 
 #include <algorithm>
 #include <cctype>

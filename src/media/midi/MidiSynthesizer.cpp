@@ -1,7 +1,7 @@
-#include "show/MidiSynthesizer.h"
+#include "media/midi/MidiSynthesizer.h"
 
+#include "media/VideoSurface.h"
 #include "runtime/Error.h"
-#include "show/VideoSurface.h"
 
 #include <malloc.h>
 #include <new>

@@ -2,12 +2,12 @@
 // General MIDI sound font, and playing them through a bare mpv core (null
 // audio and video output, which play in real time) as the show does.
 
-#include "show/MidiStream.h"
+#include "media/midi/MidiStream.h"
 
 #include "TempDirectory.h"
+#include "media/VideoSurface.h"
+#include "media/midi/MidiFile.h"
 #include "runtime/Error.h"
-#include "show/MidiFile.h"
-#include "show/VideoSurface.h"
 
 #include <algorithm>
 #include <chrono>

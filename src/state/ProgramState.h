@@ -2,11 +2,13 @@
 
 #include "catalogue/CatalogueState.h"
 #include "display/DisplayModes.h"
+#include "display/ScreenState.h"
 #include "preview/PreviewState.h"
 #include "settings/SettingsModel.h"
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vimbrel {
@@ -19,6 +21,9 @@ struct FileNames {
     std::string CollectionFile;
 };
 
+// The title of the show's window, by which a second show finds the first.
+inline constexpr std::string_view kSlideshowTitle = "Screensaver: Vimbrel";
+
 // What the command line asked for.
 struct RunState {
     std::string RunMode;      // "/S", "/C", "/P", "/A", or whatever two characters came
@@ -30,11 +35,6 @@ struct RunState {
 struct FolderOrder {
     std::vector<int16_t> FolderNumberArray; // folder numbers at 0..Folders-1
     int16_t FolderIndex = 0;                // the position that holds CurrentFolder
-};
-
-struct ScreenState {
-    int32_t ScreenWidth = 0; // twips
-    int32_t ScreenHeight = 0;
 };
 
 // Everything the program keeps while it runs. main() makes one and hands it

@@ -2,7 +2,7 @@
 // display sizes, clip titles, pausing, play lists, pointer input and the
 // frames drawn. Sound goes to mpv's null output, which plays in real time.
 
-#include "show/MediaPlayer.h"
+#include "media/MediaPlayer.h"
 
 #include "EventLoopWait.h"
 #include "MediaFiles.h"

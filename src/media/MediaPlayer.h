@@ -1,6 +1,6 @@
 #pragma once
 
-#include "show/VideoSurface.h"
+#include "media/VideoSurface.h"
 
 #include <QSize>
 #include <QWidget>

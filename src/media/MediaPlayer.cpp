@@ -1,10 +1,10 @@
-#include "show/MediaPlayer.h"
+#include "media/MediaPlayer.h"
 
+#include "media/midi/MidiStream.h"
 #include "platform/FileSystem.h"
 #include "platform/ProcessControl.h"
 #include "platform/Screen.h"
 #include "runtime/Error.h"
-#include "show/MidiStream.h"
 
 #include <QMouseEvent>
 #include <QPointer>
