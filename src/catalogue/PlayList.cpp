@@ -26,7 +26,6 @@ namespace vimbrel {
 namespace {
 
 constexpr int kTextBuffer = 254;
-constexpr int kSubscriptOutOfRange = 9;
 
 // Names the slideshow has marked as unusable by a leading underscore
 // ("_*.*"), names ending with a dot ("*.") and names with two dots or more
@@ -148,7 +147,7 @@ std::vector<std::string> SupportedFilesOfCurrentDirectory(const CatalogueState& 
 int16_t RandomOrderOfCurrentFolder(const ProgramState& state) {
     const int16_t folder = state.model.settings.CurrentFolder;
     if (folder < 0 || static_cast<std::size_t>(folder) >= state.model.FolderTable.size()) {
-        throw Error(kSubscriptOutOfRange, "BuildPlayList", "Subscript out of range");
+        throw MakeError(ErrorNumber::SubscriptOutOfRange, "BuildPlayList");
     }
     return state.model.FolderTable[static_cast<std::size_t>(folder)].RandomOrder;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "runtime/Error.h"
+
 #include <QImage>
 #include <QWidget>
 #include <atomic>
@@ -9,19 +11,6 @@
 struct mpv_handle;
 
 namespace vimbrel {
-
-// Error numbers of the media player, besides the file errors.
-namespace ErrorNumber {
-// mpv cannot start, or a file exists but holds nothing it can play.
-inline constexpr int CannotPlayMedia = 1001;
-// The loaded media cannot answer a question about itself (no clip title).
-inline constexpr int NoMediaInformation = 1002;
-// The machine's sound or picture output cannot start (no sound device, no
-// synthesizer sounds for MIDI): the file itself may be fine.
-inline constexpr int OutputUnavailable = 1003;
-// A play list none of whose entries can be played.
-inline constexpr int PlayListUnplayable = 1004;
-} // namespace ErrorNumber
 
 // The mpv core, shared by the player and its video surface. The surface
 // holds a reference for as long as its render context lives, so the core is

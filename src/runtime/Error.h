@@ -38,6 +38,17 @@ inline constexpr int DiskFull = 61;
 inline constexpr int PermissionDenied = 70;
 inline constexpr int PathFileAccessError = 75;
 inline constexpr int PathNotFound = 76;
+// The media player's, besides the file errors:
+// mpv cannot start, or a file exists but holds nothing it can play.
+inline constexpr int CannotPlayMedia = 1001;
+// The loaded media cannot answer a question about itself (no clip title).
+inline constexpr int NoMediaInformation = 1002;
+// The machine's sound or picture output cannot start (no sound device, no
+// synthesizer sounds for MIDI): the file itself may be fine.
+inline constexpr int OutputUnavailable = 1003;
+// A play list none of whose entries can be played.
+inline constexpr int PlayListUnplayable = 1004;
+// A processor fault (crash/ExceptionFilter.h).
 inline constexpr int ProcessorFault = 10000;
 } // namespace ErrorNumber
 

@@ -91,9 +91,4 @@ std::string NameBeforeFirstDot(std::string_view name) {
     return std::string(name.substr(0, name.find('.')));
 }
 
-std::string ExtensionOf(std::string_view name) {
-    const std::size_t dot = name.find('.');
-    return UpperAscii(dot == std::string_view::npos ? name : name.substr(dot + 1));
-}
-
 } // namespace vimbrel

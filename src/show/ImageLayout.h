@@ -56,8 +56,4 @@ std::string SizeRenamedName(int16_t limit, std::string_view name);
 // The name without its extension: the text before the first ".".
 std::string NameBeforeFirstDot(std::string_view name);
 
-// The extension: the text after the first ".", upper-cased (the whole name
-// when there is no ".").
-std::string ExtensionOf(std::string_view name);
-
 } // namespace vimbrel

@@ -2,6 +2,7 @@
 // enforces the collection's size limits, scales and places it as the
 // folder asks, and captions it with its name.
 
+#include "catalogue/MediaKind.h"
 #include "catalogue/PlayList.h"
 #include "media/midi/MidiStream.h"
 #include "platform/FileSystem.h"
@@ -80,11 +81,10 @@ void MainForm::PrefetchNextPicture() {
     if (!IsSupportedFile(catalogue.SupportedPatterns, name)) {
         return;
     }
-    const std::string extension = ExtensionOf(name);
-    if (extension == "JPG" || extension == "GIF" || extension == "BMP") {
+    const MediaKind kind = MediaKindOf(name);
+    if (kind == MediaKind::Picture) {
         m_loader.Prefetch(PathInShownFolder(name), DecodeSizeForFolder());
-    } else if (extension == "MID" || extension == "RMI" || extension == "M3U" ||
-               extension == "ASX") {
+    } else if (kind == MediaKind::Tune || kind == MediaKind::PlayList) {
         // The synthesizer's sounds load while this picture stands, so that
         // the tune starts at once.
         PrepareMidiSynthesis();

@@ -2,6 +2,7 @@
 // next folder, pause, rename, next, previous) and every other character
 // ends it; with them off, every character ends it.
 
+#include "catalogue/MediaKind.h"
 #include "catalogue/PlayList.h"
 #include "display/ChangeResolution.h"
 #include "media/MediaPlayer.h"
@@ -34,11 +35,6 @@ bool Matches(int keyAscii, int16_t stored) {
     return keyAscii == stored || keyAscii == stored - 32;
 }
 
-bool IsPlayListName(const std::string& name) {
-    const std::string extension = ExtensionOf(name);
-    return extension == "M3U" || extension == "ASX";
-}
-
 } // namespace
 
 void MainForm::Form_KeyPress(int keyAscii) {
@@ -68,7 +64,8 @@ void MainForm::Form_KeyPress(int keyAscii) {
 bool MainForm::PlayListPlaying() const {
     // Once a list has ended nothing is loaded, and the keys move through
     // the show's own items again.
-    return IsPlayListName(m_state.catalogue.CurrentFile) && !MediaPlayer1->FileName().empty();
+    return MediaKindOf(m_state.catalogue.CurrentFile) == MediaKind::PlayList &&
+           !MediaPlayer1->FileName().empty();
 }
 
 void MainForm::BeepRule() {

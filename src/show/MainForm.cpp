@@ -1,5 +1,6 @@
 #include "show/MainForm.h"
 
+#include "catalogue/MediaKind.h"
 #include "catalogue/PlayList.h"
 #include "controls/CursorHelpers.h"
 #include "controls/Passwords.h"
@@ -46,19 +47,6 @@ QColor ColorOf(int32_t value) {
     const auto rgb = static_cast<uint32_t>(value);
     return QColor(static_cast<int>(rgb & 0xFF), static_cast<int>((rgb >> 8) & 0xFF),
                   static_cast<int>((rgb >> 16) & 0xFF));
-}
-
-bool IsPictureExtension(const std::string& extension) {
-    return extension == "JPG" || extension == "GIF" || extension == "BMP";
-}
-
-bool IsSoundExtension(const std::string& extension) {
-    for (const char* sound : {"WAV", "MP3", "MID", "RMI", "M3U", "ASX", "WMA"}) {
-        if (extension == sound) {
-            return true;
-        }
-    }
-    return false;
 }
 
 } // namespace
@@ -184,13 +172,18 @@ void MainForm::ShowNext() {
         ShowEmblem();
         return;
     }
-    const std::string extension = ExtensionOf(catalogue.CurrentFile);
-    if (IsPictureExtension(extension)) {
+    switch (MediaKindOf(catalogue.CurrentFile)) {
+    case MediaKind::Picture:
         VimbleImage();
-    } else if (IsSoundExtension(extension)) {
+        break;
+    case MediaKind::Sound:
+    case MediaKind::Tune:
+    case MediaKind::PlayList:
         VimbleSound();
-    } else {
+        break;
+    case MediaKind::Video:
         VimbleMovie();
+        break;
     }
 }
 

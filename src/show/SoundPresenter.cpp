@@ -3,6 +3,7 @@
 // and puts the name in the top left corner: for a play list with the
 // number of the entry playing and of all entries.
 
+#include "catalogue/MediaKind.h"
 #include "media/MediaPlayer.h"
 #include "platform/FileSystem.h"
 #include "playlists/PlayListFile.h"
@@ -18,18 +19,10 @@
 
 namespace vimbrel {
 
-namespace {
-
-bool IsPlayListExtension(const std::string& extension) {
-    return extension == "M3U" || extension == "ASX";
-}
-
-} // namespace
-
 void MainForm::VimbleSound() {
     const FolderEntry& folder = CurrentFolderEntry();
     const std::string currentFile = m_state.catalogue.CurrentFile;
-    const bool playList = IsPlayListExtension(ExtensionOf(currentFile));
+    const bool playList = MediaKindOf(currentFile) == MediaKind::PlayList;
 
     Timer1->stop();
     const bool playing = OpenInPlayer([&] {

@@ -2,6 +2,7 @@
 // the mouse counting window and the caption's ampersands.
 
 #include "PlatformDoubles.h"
+#include "catalogue/MediaKind.h"
 #include "controls/EndingTheShow.h"
 #include "show/CaptionLabel.h"
 #include "show/ImageLayout.h"
@@ -82,9 +83,21 @@ TEST(SizeLimits, FirstBrokenLimitNamesTheRename) {
     EXPECT_EQ(SizeRenamedName(640, "photo.jpg"), "_640_photo.jpg");
 }
 
-TEST(Names, ExtensionAndCaptionText) {
+TEST(Names, KindByExtensionAndCaptionText) {
     EXPECT_EQ(ExtensionOf("holiday.Jpg"), "JPG");
     EXPECT_EQ(ExtensionOf("noext"), "NOEXT");
+    const std::pair<const char*, MediaKind> kinds[] = {
+        {"a.JPG", MediaKind::Picture},  {"a.jpg", MediaKind::Picture},
+        {"a.gif", MediaKind::Picture},  {"a.Bmp", MediaKind::Picture},
+        {"a.wav", MediaKind::Sound},    {"a.MP3", MediaKind::Sound},
+        {"a.wma", MediaKind::Sound},    {"a.mid", MediaKind::Tune},
+        {"a.RMI", MediaKind::Tune},     {"a.m3u", MediaKind::PlayList},
+        {"a.Asx", MediaKind::PlayList}, {"a.asf", MediaKind::Video},
+        {"a.AVI", MediaKind::Video},    {"a.mov", MediaKind::Video},
+        {"a.mpg", MediaKind::Video},    {"a.wmv", MediaKind::Video}};
+    for (const auto& [name, kind] : kinds) {
+        EXPECT_EQ(MediaKindOf(name), kind) << name;
+    }
     EXPECT_EQ(NameBeforeFirstDot("Tom & Jerry.gif"), "Tom & Jerry");
     EXPECT_EQ(CaptionRichText("Tom && Jerry"), "Tom &amp; Jerry");
     EXPECT_EQ(CaptionRichText("Rock & Roll"), "Rock <u> </u>Roll");
