@@ -1,7 +1,6 @@
 #include "catalogue/PlayList.h"
 
 #include "catalogue/QuickSort.h"
-#include "controls/CursorHelpers.h"
 #include "platform/DirectoryListing.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageBoxes.h"
@@ -158,8 +157,7 @@ bool IsSupportedFile(const std::vector<std::string>& patterns, std::string_view 
     return SupportedFiles(patterns).GroupOf(name).has_value();
 }
 
-bool BuildPlayList(ProgramState& state, platform::Services& services, std::string_view file,
-                   EmptyFolder whenEmpty) {
+bool BuildPlayList(ProgramState& state, platform::Services& services, std::string_view file) {
     CatalogueState& catalogue = state.catalogue;
     // Emptied first, so that a scan that fails leaves a list that agrees
     // with its count.
@@ -182,14 +180,7 @@ bool BuildPlayList(ProgramState& state, platform::Services& services, std::strin
 
     std::vector<std::string> list = SupportedFilesOfCurrentDirectory(catalogue);
     if (list.empty()) {
-        RestoreCursor(services.cursor);
-        services.messageBoxes.Show(
-            "Could not find any supported files in " + platform::CurrentDirectory().string(),
-            platform::MessageIcon::Information, platform::MessageButtons::Ok);
-        if (whenEmpty == EmptyFolder::Report) {
-            return false;
-        }
-        services.process.EndAtOnce(0);
+        return false;
     }
     // Counts are 32-bit: a folder of more than 32767 files is shown whole.
     const int32_t count = ToInt32(static_cast<int64_t>(list.size()));

@@ -24,16 +24,10 @@ bool IsSupportedFile(const std::vector<std::string>& patterns, std::string_view 
 // directory (where it cannot be, the current directory stays and is the one
 // scanned), and its supported files are listed grouped by pattern, shuffled,
 // and sorted by name unless the folder's entry asks for random order. On
-// return PlayListPosition is 0 and CurrentFile empty.
-//
-// A folder without a supported file is named in a message; then, at the
-// show's start, the process ends. A running show (whenEmpty Report) gets
-// false instead and ends the way a viewer ends it, through its close
-// request, so that its password is asked and the desktop's display mode
-// comes back.
-enum class EmptyFolder { EndProgram, Report };
-bool BuildPlayList(ProgramState& state, platform::Services& services, std::string_view file,
-                   EmptyFolder whenEmpty = EmptyFolder::EndProgram);
+// return PlayListPosition is 0 and CurrentFile empty. False, with the list
+// empty, for a folder without a supported file: what then happens is the
+// caller's to say.
+bool BuildPlayList(ProgramState& state, platform::Services& services, std::string_view file);
 
 // Moves to the next entry, from the last to the first, and makes it the
 // current file. A position below 0 (the caller goes back by lowering it by 2

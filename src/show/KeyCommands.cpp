@@ -129,7 +129,11 @@ bool MainForm::ShowFolderAt(int16_t index) {
                      static_cast<int32_t>(folder.Resolution) + m_state.display.FirstModeIndex);
     Timer1->setInterval(TimerIntervalMs(folder.Interval));
     SetBackground(folder.Background);
-    if (!BuildPlayList(m_state, m_services, m_state.files.CollectionFile, EmptyFolder::Report)) {
+    if (!BuildPlayList(m_state, m_services, m_state.files.CollectionFile)) {
+        // The show then ends the way a viewer ends it, through its close
+        // request, so that its password is asked and the desktop's display
+        // mode comes back.
+        SayTheFolderIsEmpty();
         return false;
     }
     RewindPlayList(m_state.catalogue);

@@ -9,6 +9,8 @@
 #include "media/MediaPlayer.h"
 #include "platform/Clock.h"
 #include "platform/CursorCounter.h"
+#include "platform/FileSystem.h"
+#include "platform/MessageBoxes.h"
 #include "platform/ProcessControl.h"
 #include "platform/ProfileFile.h"
 #include "platform/RandomSource.h"
@@ -148,13 +150,25 @@ void MainForm::Form_Load() {
                  MediaPlayer1->height() * 15.0);
 
     LoadFolderTable(m_state, m_services, settings.CurrentFolder);
-    BuildPlayList(m_state, m_services, m_state.files.CollectionFile);
+    if (!BuildPlayList(m_state, m_services, m_state.files.CollectionFile)) {
+        // Nothing to show at the start: the program ends, the desktop's
+        // mode coming back with the last step.
+        SayTheFolderIsEmpty();
+        m_services.process.EndAtOnce(0);
+    }
     RewindPlayList(m_state.catalogue);
 
     const FolderEntry& folder =
         m_state.model.FolderTable[static_cast<std::size_t>(settings.CurrentFolder)];
     Timer1->start(TimerIntervalMs(folder.Interval));
     ShowNext();
+}
+
+void MainForm::SayTheFolderIsEmpty() {
+    RestoreCursor(m_services.cursor);
+    m_services.messageBoxes.Show("Could not find any supported files in " +
+                                     platform::CurrentDirectory().string(),
+                                 platform::MessageIcon::Information, platform::MessageButtons::Ok);
 }
 
 void MainForm::SetBackground(int32_t color) {

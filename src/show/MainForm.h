@@ -90,6 +90,8 @@ private:
     bool Form_QueryUnload();
     void Form_Unload();
     void SetBackground(int32_t color);
+    // Names the shown folder, which holds nothing the show can show.
+    void SayTheFolderIsEmpty();
     void ShowEmblem();
     void PrefetchNextPicture();
     // Runs a player assignment; false when nothing could be opened, after

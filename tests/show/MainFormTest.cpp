@@ -199,5 +199,31 @@ TEST_F(ShowWindow, WithThePasswordSwitchOnAMissingOrDamagedFileStillAsks) {
     EXPECT_FALSE(form->isVisible());
 }
 
+// A folder without a supported file at the start: the show names it and the
+// program ends, the cursor shown again.
+TEST_F(ShowWindow, FolderWithoutSupportedFilesEndsTheProgramNamingIt) {
+    for (const char* name : {"notes.txt", "_marked.jpg", ".hidden.jpg"}) {
+        test::WriteBytes(pictures / name, "");
+    }
+    test::WriteBytes(platform / "vimbrel.ini", CrLf({"[Options]", "Settings=vimbrel000.ini"}));
+    test::WriteBytes(platform / "vimbrel000.ini",
+                     CrLf({"[Options]", "RandomFolder=0", "Folders=1", "[Folder1]",
+                           "Set=" + pictures.path().string()}));
+    ASSERT_EQ(Main(state, platform.services, "/S"), Handover::Slideshow);
+    MainForm form(state, platform.services);
+    try {
+        form.Form_Load();
+        ADD_FAILURE() << "the program did not end";
+    } catch (const test::ProcessEnded& ended) {
+        EXPECT_EQ(ended.exitCode, 0);
+    }
+    ASSERT_EQ(platform.messageBoxes.shown.size(), 1u);
+    EXPECT_EQ(platform.messageBoxes.shown[0].text,
+              "Could not find any supported files in " +
+                  std::filesystem::canonical(pictures.path()).string());
+    EXPECT_EQ(platform.messageBoxes.shown[0].icon, platform::MessageIcon::Information);
+    EXPECT_TRUE(platform.cursor.visible());
+}
+
 } // namespace
 } // namespace vimbrel
