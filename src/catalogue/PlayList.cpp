@@ -235,4 +235,8 @@ void RewindPlayList(CatalogueState& catalogue) {
     catalogue.CurrentFile = catalogue.PlayList.empty() ? "" : catalogue.PlayList.front();
 }
 
+std::string PathInShownFolder(std::string_view name) {
+    return (platform::CurrentDirectory() / std::string(name)).string();
+}
+
 } // namespace vimbrel

@@ -37,4 +37,8 @@ void StepPlayList(CatalogueState& catalogue);
 // Makes the first entry the current file; the position stays where it is.
 void RewindPlayList(CatalogueState& catalogue);
 
+// The full path of an entry: the play list holds bare names, and the shown
+// folder is the current directory while the show runs.
+std::string PathInShownFolder(std::string_view name);
+
 } // namespace vimbrel

@@ -57,7 +57,7 @@ void ControlForm::Form_Load() {
     HookWindowProc();
     m_preview.PreviewRect = platform::GetClientRect(m_parentWindow);
     const TwipsSize size = PanelSize(m_preview.PreviewRect);
-    PlaceInTwips(Picture1, 0, 0, size.width, size.height);
+    Place(Picture1, 0, 0, size.width, size.height);
     platform::SetParent(Picture1, m_parentWindow);
     m_preview.PreviewActive = -1;
     // A panel with no host stays hidden rather than turn up on the desktop.

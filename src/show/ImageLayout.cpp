@@ -91,4 +91,8 @@ std::string NameBeforeFirstDot(std::string_view name) {
     return std::string(name.substr(0, name.find('.')));
 }
 
+std::string CaptionOfFile(std::string_view name, std::string_view suffix) {
+    return ReplaceText(NameBeforeFirstDot(name) + std::string(suffix), "&", "&&");
+}
+
 } // namespace vimbrel

@@ -56,4 +56,8 @@ std::string SizeRenamedName(int16_t limit, std::string_view name);
 // The name without its extension: the text before the first ".".
 std::string NameBeforeFirstDot(std::string_view name);
 
+// The caption of a file: its name before the first ".", then the suffix
+// (" - " and a clip title), with every "&" doubled so that it shows as one.
+std::string CaptionOfFile(std::string_view name, std::string_view suffix = {});
+
 } // namespace vimbrel

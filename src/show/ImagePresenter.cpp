@@ -18,14 +18,6 @@
 
 namespace vimbrel {
 
-namespace {
-
-std::string PathInShownFolder(const std::string& name) {
-    return (platform::CurrentDirectory() / name).string();
-}
-
-} // namespace
-
 void MainForm::VimbleImage() {
     const CollectionSettings& settings = m_state.model.settings;
     const FolderEntry& folder =
@@ -59,9 +51,9 @@ void MainForm::VimbleImage() {
     Image1->SetStretch(folder.ImageScale >= SizeImagesUp && folder.ImageScale <= SizeImagesToFit);
     const PicturePlace place =
         PlacePicture(shown, folder.Center, availableHeight, screenWidth, m_services.random);
-    PlaceInTwips(Image1, place.top, place.left, shown.W, shown.H);
+    Place(Image1, place.left, place.top, shown.W, shown.H);
 
-    Label1->SetCaption(ReplaceText(NameBeforeFirstDot(currentFile), "&", "&&"));
+    Label1->SetCaption(CaptionOfFile(currentFile));
     Label1->setGeometry(ToPixelsX(place.left), ToPixelsY(place.top + shown.H), ToPixelsX(shown.W),
                         Label1->height());
     if (folder.Captions == 1) {

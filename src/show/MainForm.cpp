@@ -117,7 +117,7 @@ void MainForm::Form_Load() {
                         static_cast<int>(std::nearbyint(centreY)));
     }
     raise();
-    PlaceInTwips(this, 0, 0, screen.ScreenWidth, screen.ScreenHeight);
+    Place(this, 0, 0, screen.ScreenWidth, screen.ScreenHeight);
 
     // Inside a locker the locker asks for the password, not the show.
     m_password.UsePassword = m_host == ShowHost::Locker
@@ -146,8 +146,8 @@ void MainForm::Form_Load() {
             connect(cover.get(), &ScreenCover::PointerEvent, this, [this] { Terminate(); });
         }
     }
-    PlaceInTwips(MediaPlayer1, kParked, kParked, MediaPlayer1->width() * 15.0,
-                 MediaPlayer1->height() * 15.0);
+    Place(MediaPlayer1, kParked, kParked, MediaPlayer1->width() * 15.0,
+          MediaPlayer1->height() * 15.0);
 
     LoadFolderTable(m_state, m_services, settings.CurrentFolder);
     if (!BuildPlayList(m_state, m_services, m_state.files.CollectionFile)) {
@@ -208,7 +208,7 @@ void MainForm::ShowEmblem() {
     const double emblemWidth = kEmblemWidth * platform::TwipsPerPixelX;
     const double top = std::floor((m_state.screen.ScreenHeight - emblemHeight) * r1 + 1);
     const double left = std::floor((m_state.screen.ScreenWidth - emblemWidth) * r2 + 1);
-    PlaceInTwips(Image1, top, left, emblemWidth, emblemHeight);
+    Place(Image1, left, top, emblemWidth, emblemHeight);
     m_naturalPixels = Image2.size();
     Image1->SetPicture(Image2);
     Label1->move(ToPixelsX(left), ToPixelsY(top + emblemHeight));
@@ -313,7 +313,7 @@ void MainForm::EndFromOutside() {
 }
 
 void MainForm::ScreenResized() {
-    PlaceInTwips(this, 0, 0, m_state.screen.ScreenWidth, m_state.screen.ScreenHeight);
+    Place(this, 0, 0, m_state.screen.ScreenWidth, m_state.screen.ScreenHeight);
     if (MediaPlayer1->FileName().empty()) {
         Guarded(m_services.messageBoxes, [this] { ShowNext(); });
     }

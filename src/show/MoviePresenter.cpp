@@ -95,11 +95,11 @@ void MainForm::VimbleMovie() {
         left = std::floor(dx * m_services.random.Rnd() + 1);
     }
     const double width = WidthInTwips(MediaPlayer1);
-    PlaceInTwips(MediaPlayer1, top, left, width, height);
+    Place(MediaPlayer1, left, top, width, height);
     MediaPlayer1->show();
     MediaPlayer1->raise();
 
-    Label1->SetCaption(ReplaceText(NameBeforeFirstDot(currentFile), "&", "&&"));
+    Label1->SetCaption(CaptionOfFile(currentFile));
     Label1->setGeometry(ToPixelsX(left), ToPixelsY(top + height - kCaptionAboveVideoEdge),
                         ToPixelsX(width), Label1->height());
     if (folder.Captions != 0) {
@@ -117,8 +117,7 @@ void MainForm::MediaPlayer1_NewStream() {
         // The player cannot tell: the caption stays as it is.
         return;
     }
-    Label1->SetCaption(
-        ReplaceText(NameBeforeFirstDot(m_state.catalogue.CurrentFile) + " - " + title, "&", "&&"));
+    Label1->SetCaption(CaptionOfFile(m_state.catalogue.CurrentFile, " - " + title));
 }
 
 } // namespace vimbrel

@@ -4,6 +4,7 @@
 // number of the entry playing and of all entries.
 
 #include "catalogue/MediaKind.h"
+#include "catalogue/PlayList.h"
 #include "media/MediaPlayer.h"
 #include "platform/FileSystem.h"
 #include "playlists/PlayListFile.h"
@@ -30,7 +31,7 @@ void MainForm::VimbleSound() {
             MediaPlayer1->SetFileName(currentFile);
             return;
         }
-        const std::string path = (platform::CurrentDirectory() / currentFile).string();
+        const std::string path = PathInShownFolder(currentFile);
         const std::vector<std::string> entries = ReadPlayListFile(path);
         if (entries.empty()) {
             throw Error(ErrorNumber::CannotPlayMedia, "VimbleSound",
@@ -53,7 +54,7 @@ void MainForm::VimbleSound() {
         Timer1->start();
     }
 
-    std::string caption = ReplaceText(NameBeforeFirstDot(currentFile), "&", "&&");
+    std::string caption = CaptionOfFile(currentFile);
     if (playList) {
         // The name's "&" is left single here, so the caption takes it as a
         // marker.

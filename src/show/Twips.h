@@ -15,11 +15,7 @@ inline int ToPixelsY(double twips) {
     return static_cast<int>(std::lround(twips / platform::TwipsPerPixelY));
 }
 
-inline void PlaceInTwips(QWidget* widget, double top, double left, double width, double height) {
-    widget->setGeometry(ToPixelsX(left), ToPixelsY(top), ToPixelsX(width), ToPixelsY(height));
-}
-
-// The dialogs give a control's place as left, top, width and height.
+// A control's place in twips: left, top, width and height.
 template <typename Control>
 Control* Place(Control* control, double left, double top, double width, double height) {
     control->setGeometry(ToPixelsX(left), ToPixelsY(top), ToPixelsX(width), ToPixelsY(height));
