@@ -7,7 +7,7 @@
 #include "app/FaultReport.h"
 #include "config/Configuration.h"
 #include "controls/ChangePasswordDialog.h"
-#include "controls/UntrappedError.h"
+#include "controls/ErrorPolicies.h"
 #include "crash/ExceptionFilter.h"
 #include "crash/FaultReportWindow.h"
 #include "display/XRandrModes.h"
@@ -109,7 +109,7 @@ bool LoadShow(vimbrel::MainForm& form, vimbrel::platform::Services& services,
     QObject::connect(&endings, &vimbrel::platform::TerminationSignals::Received, &form,
                      [&form] { form.EndFromOutside(); });
     bool loaded = false;
-    vimbrel::Guarded(services.messageBoxes, [&] {
+    vimbrel::EndProgramOnError(services.messageBoxes, [&] {
         form.Form_Load();
         loaded = true;
     });
@@ -169,7 +169,7 @@ int RunConfiguration(vimbrel::ProgramState& state, vimbrel::platform::Services& 
     vimbrel::platform::DialogColorPicker colorPicker;
     vimbrel::Configuration dialog(state, services, folderPicker, colorPicker);
     bool loaded = false;
-    vimbrel::Guarded(services.messageBoxes, [&] {
+    vimbrel::EndProgramOnError(services.messageBoxes, [&] {
         dialog.Form_Load();
         loaded = true;
     });

@@ -2,8 +2,8 @@
 
 #include "config/CollectionFiles.h"
 #include "config/Configuration.h"
-#include "config/ReportedErrors.h"
 #include "config/StoredText.h"
+#include "controls/ErrorPolicies.h"
 #include "platform/FileDelete.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageBoxes.h"
@@ -31,14 +31,6 @@ namespace {
 
 QString Text(std::string_view text) {
     return StoredText(text);
-}
-
-// Runs one step whose failure leaves the rest to do, as start-up does.
-template <typename Step> void Attempt(Step&& step) {
-    try {
-        step();
-    } catch (const std::exception&) {
-    }
 }
 
 } // namespace
@@ -102,10 +94,10 @@ void Collections::Form_Load() {
          owner.top() + (owner.height() - height()) / 2);
 
     platform::ProfileFiles& profiles = m_services.profiles;
-    Attempt([&] { platform::SetCurrentDirectory(profiles.directory()); });
+    SkipOnError([&] { platform::SetCurrentDirectory(profiles.directory()); });
 
     std::vector<ListedCollection> listed;
-    Attempt([&] { listed = ListCollections(profiles); });
+    SkipOnError([&] { listed = ListCollections(profiles); });
     {
         const QSignalBlocker blocker(List1);
         for (const ListedCollection& collection : listed) {
@@ -153,12 +145,12 @@ void Collections::Reload() {
     // must not keep the value of the collection clicked before.
     SettingsModel& model = m_state.model;
     model = SettingsModel{};
-    Attempt([&] { LoadCollectionSettings(m_state, m_services, m_state.files.CollectionFile); });
+    SkipOnError([&] { LoadCollectionSettings(m_state, m_services, m_state.files.CollectionFile); });
     const int16_t folders = model.settings.Folders;
     model.FolderTable.clear();
     model.ResizeFolderTable(folders);
     for (int n = 1; n <= folders; ++n) {
-        Attempt([&] { LoadFolderTable(m_state, m_services, static_cast<int16_t>(n)); });
+        SkipOnError([&] { LoadFolderTable(m_state, m_services, static_cast<int16_t>(n)); });
     }
     m_configuration.Configuration_Init();
 }
@@ -292,7 +284,7 @@ void Collections::Delete_Collection_Click() {
             throw;
         }
     }
-    Attempt([&] { platform::DeleteFile(profiles.PathOf(BackupFileName(file))); });
+    SkipOnError([&] { platform::DeleteFile(profiles.PathOf(BackupFileName(file))); });
 
     if (m_state.files.CollectionFile == file) {
         SetActiveCollection(std::string(kDefaultCollectionFile));
@@ -325,7 +317,7 @@ void Collections::Delete_Collection_Click() {
 }
 
 void Collections::Run(const std::function<void()>& handler) {
-    RunReportingErrors(m_services.messageBoxes, handler);
+    KeepDialogOnError(m_services.messageBoxes, handler);
 }
 
 bool Collections::eventFilter(QObject* watched, QEvent* event) {

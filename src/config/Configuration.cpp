@@ -1,8 +1,8 @@
 #include "config/Configuration.h"
 
 #include "config/ConfigurationRules.h"
-#include "config/ReportedErrors.h"
 #include "config/StoredText.h"
+#include "controls/ErrorPolicies.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Pickers.h"
 #include "platform/Services.h"
@@ -271,7 +271,7 @@ FolderEntry* Configuration::CurrentEntry() {
 }
 
 void Configuration::Run(const std::function<void()>& handler) {
-    RunReportingErrors(m_services.messageBoxes, handler);
+    KeepDialogOnError(m_services.messageBoxes, handler);
 }
 
 void Configuration::ConnectControls() {

@@ -3,8 +3,8 @@
 #include "catalogue/MediaKind.h"
 #include "catalogue/PlayList.h"
 #include "controls/CursorHelpers.h"
+#include "controls/ErrorPolicies.h"
 #include "controls/Passwords.h"
-#include "controls/UntrappedError.h"
 #include "display/ChangeResolution.h"
 #include "media/MediaPlayer.h"
 #include "platform/Clock.h"
@@ -83,16 +83,18 @@ MainForm::MainForm(ProgramState& state, platform::Services& services, ShowHost h
     Timer1->setTimerType(Qt::CoarseTimer);
 
     connect(Timer1, &QTimer::timeout, this,
-            [this] { Guarded(m_services.messageBoxes, [this] { Timer1_Timer(); }); });
+            [this] { EndProgramOnError(m_services.messageBoxes, [this] { Timer1_Timer(); }); });
     connect(Image1, &PictureArea::PointerEvent, this, [this] { Terminate(); });
     for (auto signal : {&MediaPlayer::MouseMoved, &MediaPlayer::MouseDown, &MediaPlayer::Clicked,
                         &MediaPlayer::DoubleClicked}) {
         connect(MediaPlayer1, signal, this, [this] { Terminate(); });
     }
-    connect(MediaPlayer1, &MediaPlayer::NewStream, this,
-            [this] { Guarded(m_services.messageBoxes, [this] { MediaPlayer1_NewStream(); }); });
+    connect(MediaPlayer1, &MediaPlayer::NewStream, this, [this] {
+        EndProgramOnError(m_services.messageBoxes, [this] { MediaPlayer1_NewStream(); });
+    });
     connect(MediaPlayer1, &MediaPlayer::EndOfStream, this, [this](int32_t result) {
-        Guarded(m_services.messageBoxes, [this, result] { MediaPlayer1_EndOfStream(result); });
+        EndProgramOnError(m_services.messageBoxes,
+                          [this, result] { MediaPlayer1_EndOfStream(result); });
     });
 }
 
@@ -315,7 +317,7 @@ void MainForm::EndFromOutside() {
 void MainForm::ScreenResized() {
     Place(this, 0, 0, m_state.screen.ScreenWidth, m_state.screen.ScreenHeight);
     if (MediaPlayer1->FileName().empty()) {
-        Guarded(m_services.messageBoxes, [this] { ShowNext(); });
+        EndProgramOnError(m_services.messageBoxes, [this] { ShowNext(); });
     }
 }
 
@@ -338,12 +340,12 @@ void MainForm::closeEvent(QCloseEvent* event) {
         return;
     }
     bool allowed = false;
-    Guarded(m_services.messageBoxes, [&] { allowed = Form_QueryUnload(); });
+    EndProgramOnError(m_services.messageBoxes, [&] { allowed = Form_QueryUnload(); });
     if (!allowed) {
         event->ignore();
         return;
     }
-    Guarded(m_services.messageBoxes, [&] { Form_Unload(); });
+    EndProgramOnError(m_services.messageBoxes, [&] { Form_Unload(); });
     m_unloaded = true;
     event->accept();
     if (m_host == ShowHost::Locker) {
@@ -361,7 +363,7 @@ void MainForm::keyPressEvent(QKeyEvent* event) {
     if (text.isEmpty() || text.at(0) == QChar(0x7F) || platform::DialogAboveTheShow(*this)) {
         return;
     }
-    Guarded(m_services.messageBoxes, [&] { Form_KeyPress(text.at(0).unicode()); });
+    EndProgramOnError(m_services.messageBoxes, [&] { Form_KeyPress(text.at(0).unicode()); });
 }
 
 void MainForm::mouseMoveEvent(QMouseEvent*) {

@@ -2,6 +2,7 @@
 
 #include "catalogue/CatalogueState.h"
 #include "controls/CursorHelpers.h"
+#include "controls/ErrorPolicies.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageBoxes.h"
 #include "platform/ProfileFile.h"
@@ -22,15 +23,6 @@ namespace vimbrel {
 
 namespace {
 
-// Runs one step of start-up; a step that fails is abandoned and start-up
-// goes on after it.
-template <typename Step> void Attempt(Step&& step) {
-    try {
-        step();
-    } catch (const std::exception&) {
-    }
-}
-
 // The master file's Settings value, or "<unknown>" when it is missing or
 // names anything but a file in the settings directory itself.
 std::string ReadSettingsValue(platform::ProfileFiles& profiles, const std::string& masterFile) {
@@ -45,7 +37,7 @@ Handover Dispatch(ProgramState& state, platform::Services& services, std::string
         return Handover::Configuration;
     }
     if (mode == "/P" || mode == "/A") {
-        Attempt([&] { state.run.ParentWindow = ParentWindowOf(commandLine); });
+        SkipOnError([&] { state.run.ParentWindow = ParentWindowOf(commandLine); });
         return mode == "/P" ? Handover::Preview : Handover::PasswordChange;
     }
     if (mode == "/S" && state.run.InLocker) {
@@ -85,45 +77,45 @@ Handover Main(ProgramState& state, platform::Services& services, std::string_vie
     platform::ProfileFiles& profiles = services.profiles;
     profiles.SetDirectory(state.files.WindowsDirectory);
 
-    Attempt([&] { platform::SetCurrentDirectory(state.files.WindowsDirectory); });
+    SkipOnError([&] { platform::SetCurrentDirectory(state.files.WindowsDirectory); });
 
     state.files.MasterFile = std::string(kMasterFileName);
     const std::string& master = state.files.MasterFile;
-    Attempt([&] {
+    SkipOnError([&] {
         if (!platform::FileExists(profiles.PathOf(master))) {
             platform::WriteTextLines(profiles.PathOf(master), DefaultMasterFileLines(), "Main");
         }
     });
 
     std::string settings = std::string(kUnknown);
-    Attempt([&] { settings = ReadSettingsValue(profiles, master); });
-    Attempt([&] {
+    SkipOnError([&] { settings = ReadSettingsValue(profiles, master); });
+    SkipOnError([&] {
         if (settings == kUnknown) {
             platform::WriteTextLines(profiles.PathOf(master), DefaultMasterFileLines(), "Main");
             settings = ReadSettingsValue(profiles, master);
         }
     });
-    Attempt([&] {
+    SkipOnError([&] {
         if (settings != kUnknown && !platform::FileExists(profiles.PathOf(settings))) {
             platform::WriteTextLines(profiles.PathOf(settings), DefaultCollectionFileLines(),
                                      "Main");
         }
     });
     state.files.CollectionFile = std::string(kUnknown);
-    Attempt([&] { state.files.CollectionFile = ReadSettingsValue(profiles, master); });
+    SkipOnError([&] { state.files.CollectionFile = ReadSettingsValue(profiles, master); });
 
     state.run.RunMode = RunModeOf(commandLine);
 
-    Attempt([&] { LoadCollectionSettings(state, services, state.files.CollectionFile); });
+    SkipOnError([&] { LoadCollectionSettings(state, services, state.files.CollectionFile); });
 
     const int16_t folders = state.model.settings.Folders;
     state.model.FolderTable.clear();
     state.model.ResizeFolderTable(folders);
     for (int n = 1; n <= folders; ++n) {
-        Attempt([&] { LoadFolderTable(state, services, static_cast<int16_t>(n)); });
+        SkipOnError([&] { LoadFolderTable(state, services, static_cast<int16_t>(n)); });
     }
 
-    Attempt([&] {
+    SkipOnError([&] {
         BuildFolderOrder(state.folderOrder, folders, state.model.settings.CurrentFolder,
                          services.random);
     });
@@ -133,13 +125,13 @@ Handover Main(ProgramState& state, platform::Services& services, std::string_vie
     const platform::ScreenSize screen = platform::PrimaryScreenSize();
     state.screen.ScreenWidth = screen.widthTwips;
     state.screen.ScreenHeight = screen.heightTwips;
-    Attempt([&] {
+    SkipOnError([&] {
         EnumerateDisplayModes(state.display, services.displayModes, state.screen.ScreenWidth,
                               state.screen.ScreenHeight);
     });
 
     Handover handover = Handover::None;
-    Attempt([&] { handover = Dispatch(state, services, commandLine); });
+    SkipOnError([&] { handover = Dispatch(state, services, commandLine); });
     return handover;
 }
 
