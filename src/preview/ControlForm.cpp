@@ -54,10 +54,13 @@ ControlForm::~ControlForm() {
 }
 
 void ControlForm::Form_Load() {
-    HookWindowProc();
+    // The panel takes its size before its native window is made for the
+    // hook: a window made at the default size and resized later could show
+    // the host the wrong size for a moment.
     m_preview.PreviewRect = platform::GetClientRect(m_parentWindow);
     const TwipsSize size = PanelSize(m_preview.PreviewRect);
     Place(Picture1, 0, 0, size.width, size.height);
+    HookWindowProc();
     platform::SetParent(Picture1, m_parentWindow);
     m_preview.PreviewActive = -1;
     // A panel with no host stays hidden rather than turn up on the desktop.
