@@ -204,7 +204,7 @@ int main(int argc, char** argv) {
         Settle(1200);
         QElapsedTimer timer;
         timer.start();
-        form->TickCount = 100;
+        form->Show.TickCount = 100;
         form->Timer1_Timer();
         form->repaint();
         change = static_cast<double>(timer.nsecsElapsed()) / 1e9;
@@ -226,7 +226,7 @@ int main(int argc, char** argv) {
         auto form = StartShow(show);
         for (int i = 0; i < 12; ++i) {
             Settle(300);
-            form->TickCount = 100;
+            form->Show.TickCount = 100;
             form->Timer1_Timer();
             form->repaint();
         }
@@ -238,7 +238,7 @@ int main(int argc, char** argv) {
         const double cpuBefore = CpuSeconds();
         QElapsedTimer wall;
         wall.start();
-        form->TickCount = -30000; // keep this picture standing
+        form->Show.TickCount = -30000; // keep this picture standing
         Settle(10000);
         const double busy =
             (CpuSeconds() - cpuBefore) / (static_cast<double>(wall.nsecsElapsed()) / 1e9);

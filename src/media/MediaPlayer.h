@@ -86,9 +86,6 @@ public:
     void NextEntry();
     void PreviousEntry();
 
-    const std::string& Tag() const { return m_tag; }
-    void SetTag(std::string tag) { m_tag = std::move(tag); }
-
     VideoSurface& Surface() const { return *m_surface; }
 
 signals:
@@ -143,7 +140,6 @@ private:
     MpvCore m_core;
     VideoSurface* m_surface = nullptr;
     std::string m_fileName;
-    std::string m_tag;
     int m_displaySize = DisplaySizes::OwnSize;
     QSize m_videoSize;
     // mpv's ids of the loaded media's entries, in play order.

@@ -18,6 +18,7 @@
 #include "show/MarkedFiles.h"
 #include "show/PictureArea.h"
 #include "show/ShowPacing.h"
+#include "show/ShowState.h"
 #include "state/ProgramState.h"
 
 #include <QTimer>
@@ -25,9 +26,6 @@
 namespace vimbrel {
 
 namespace {
-
-constexpr std::string_view kPausedSuffix = " (paused)";
-constexpr std::string_view kPausedTag = "Paused";
 
 // A key stored as a lower-case character also answers to the character 32
 // below it: its upper-case letter.
@@ -145,26 +143,26 @@ bool MainForm::ShowFolderAt(int16_t index) {
 void MainForm::TogglePause() {
     const std::string caption = Label1->Caption();
     if (!MediaPlayer1->FileName().empty()) {
-        if (MediaPlayer1->Tag().empty()) {
+        if (!Show.PlayerPaused) {
             MediaPlayer1->Pause();
-            MediaPlayer1->SetTag(std::string(kPausedTag));
-            Label1->SetCaption(caption + std::string(kPausedSuffix));
+            Show.PlayerPaused = true;
+            Label1->SetCaption(CaptionPaused(caption));
         } else {
             MediaPlayer1->Play();
-            MediaPlayer1->SetTag("");
-            Label1->SetCaption(ReplaceText(caption, kPausedSuffix, ""));
+            Show.PlayerPaused = false;
+            Label1->SetCaption(CaptionResumed(caption));
         }
         return;
     }
     if (Timer1->isActive()) {
         Timer1->stop();
-        Label1->SetCaption(caption + std::string(kPausedSuffix));
+        Label1->SetCaption(CaptionPaused(caption));
         BeepRule();
         return;
     }
     // Resuming moves on to the next item at once.
     Timer1->start();
-    Label1->SetCaption(ReplaceText(caption, kPausedSuffix, ""));
+    Label1->SetCaption(CaptionResumed(caption));
     StepPlayList(m_state.catalogue);
     ShowNext();
     BeepRule();

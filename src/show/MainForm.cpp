@@ -278,7 +278,7 @@ void MainForm::Timer1_Timer() {
     const FolderEntry& folder =
         m_state.model.FolderTable[static_cast<std::size_t>(m_state.model.settings.CurrentFolder)];
     const TickAction action =
-        NextTickAction(TickCount, folder.Interval, !MediaPlayer1->FileName().empty());
+        NextTickAction(Show.TickCount, folder.Interval, !MediaPlayer1->FileName().empty());
     if (action == TickAction::Advance) {
         StepPlayList(m_state.catalogue);
         ShowNext();

@@ -3,6 +3,7 @@
 #include "controls/EndingTheShow.h"
 #include "platform/WindowTitleLock.h"
 #include "show/PictureLoader.h"
+#include "show/ShowState.h"
 
 #include <QImage>
 #include <QWidget>
@@ -73,7 +74,8 @@ public:
     MediaPlayer* MediaPlayer1 = nullptr;
     QTimer* Timer1 = nullptr;
     QImage Image2;
-    int16_t TickCount = 0;
+    // What the show is doing beyond what the widgets above show.
+    ShowState Show;
 
     const PasswordState& password() const { return m_password; }
 

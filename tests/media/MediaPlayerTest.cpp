@@ -278,14 +278,6 @@ TEST_F(MediaPlayerTest, StopHoldsAtTheStartAndPlayStartsOverAfterTheEnd) {
     EXPECT_EQ(newStreams.count(), 2);
 }
 
-TEST_F(MediaPlayerTest, TagIsTheProgramsOwn) {
-    EXPECT_EQ(player.Tag(), "");
-    player.SetTag("folder 3");
-    player.SetFileName("movie.avi");
-    player.SetFileName("");
-    EXPECT_EQ(player.Tag(), "folder 3");
-}
-
 TEST_F(MediaPlayerTest, PlayListPlaysItsEntriesInTurnAndEndsOnce) {
     player.SetPlayList("party.m3u", {"tone.wav", "broken.avi", "movie.avi"});
     EXPECT_EQ(player.FileName(), "party.m3u");

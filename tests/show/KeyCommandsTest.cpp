@@ -149,14 +149,14 @@ TEST_F(ViewerKeys, PauseOnAVideoUsesThePlayerAndNeverBeeps) {
     ASSERT_EQ(form->MediaPlayer1->FileName(), "clip.avi");
     Type(*form, 'z');
     EXPECT_TRUE(form->MediaPlayer1->IsPaused());
-    EXPECT_EQ(form->MediaPlayer1->Tag(), "Paused");
+    EXPECT_TRUE(form->Show.PlayerPaused);
     EXPECT_EQ(form->Label1->Caption(), "clip (paused)");
     const double held = form->MediaPlayer1->CurrentPosition();
     QTest::qWait(400);
     EXPECT_NEAR(form->MediaPlayer1->CurrentPosition(), held, 0.05);
     Type(*form, 'z');
     EXPECT_FALSE(form->MediaPlayer1->IsPaused());
-    EXPECT_EQ(form->MediaPlayer1->Tag(), "");
+    EXPECT_FALSE(form->Show.PlayerPaused);
     EXPECT_EQ(form->Label1->Caption(), "clip");
     EXPECT_EQ(platform.messageBoxes.beeps, 0);
     EXPECT_TRUE(WaitUntil([&] { return form->MediaPlayer1->FileName().empty(); }));

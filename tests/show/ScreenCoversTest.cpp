@@ -57,7 +57,7 @@ TEST_F(ShowWindow, PicturesAreDecodedForTheDevicePixelsOfADenseScreen) {
     EXPECT_NEAR(form->Image1->Picture().width(), 2 * area.width(), 2);
     EXPECT_NEAR(form->Image1->Picture().height(), 2 * area.height(), 2);
     // A picture smaller than its area is never decoded above its own size.
-    form->TickCount = 100;
+    form->Show.TickCount = 100;
     form->Timer1_Timer();
     ASSERT_EQ(state.catalogue.CurrentFile, "small.jpg");
     EXPECT_EQ(form->Image1->Picture().size(), QSize(64, 48));

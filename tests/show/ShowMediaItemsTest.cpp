@@ -38,7 +38,7 @@ protected:
 
     // Advances from the picture shown first to the next entry.
     void AdvanceFromFirst(MainForm& form) {
-        form.TickCount = 100;
+        form.Show.TickCount = 100;
         form.Timer1_Timer();
     }
 

@@ -7,6 +7,7 @@
 #include "show/CaptionLabel.h"
 #include "show/ImageLayout.h"
 #include "show/ShowPacing.h"
+#include "show/ShowState.h"
 
 #include <gtest/gtest.h>
 
@@ -99,6 +100,10 @@ TEST(Names, KindByExtensionAndCaptionText) {
         EXPECT_EQ(MediaKindOf(name), kind) << name;
     }
     EXPECT_EQ(NameBeforeFirstDot("Tom & Jerry.gif"), "Tom & Jerry");
+    EXPECT_EQ(CaptionOfFile("Tom & Jerry.gif", " - A&B"), "Tom && Jerry - A&&B");
+    EXPECT_EQ(CaptionPaused("Sea"), "Sea (paused)");
+    // Going on takes every mark out, also one the file's name brought.
+    EXPECT_EQ(CaptionResumed("Song (paused) - Take 2 (paused)"), "Song - Take 2");
     EXPECT_EQ(CaptionRichText("Tom && Jerry"), "Tom &amp; Jerry");
     EXPECT_EQ(CaptionRichText("Rock & Roll"), "Rock <u> </u>Roll");
     EXPECT_EQ(CaptionRichText("a&b<c>"), "a<u>b</u>&lt;c&gt;");
