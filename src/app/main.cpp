@@ -13,7 +13,6 @@
 #include "display/XRandrModes.h"
 #include "platform/Clock.h"
 #include "platform/CursorCounter.h"
-#include "platform/HostWindows.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Pickers.h"
 #include "platform/ProcessControl.h"
@@ -68,19 +67,29 @@ std::unique_ptr<vimbrel::DisplayModeSource> DisplayModesOfScreen() {
                                           screen->depth());
 }
 
-// Inside a locker the display stays in the mode the locker found: the one
-// mode the show knows is its window's size.
-std::unique_ptr<vimbrel::DisplayModeSource> LockerDisplayModes(uint32_t window) {
-    vimbrel::ScreenState size;
-    if (window == 0 || !vimbrel::TakeLockerWindowSize(size, window)) {
-        const vimbrel::platform::ScreenSize screen = vimbrel::platform::PrimaryScreenSize();
-        size.ScreenWidth = screen.widthTwips;
-        size.ScreenHeight = screen.heightTwips;
+// The area a show inside a locker fills: the locker's window, or for
+// "-root" alone the screen; nothing when the window does not exist.
+std::optional<vimbrel::ScreenState> LockerArea(uint32_t window) {
+    vimbrel::ScreenState area;
+    if (window != 0) {
+        if (!vimbrel::TakeLockerWindowSize(area, window)) {
+            return std::nullopt;
+        }
+        return area;
     }
+    const vimbrel::platform::ScreenSize screen = vimbrel::platform::PrimaryScreenSize();
+    area.ScreenWidth = screen.widthTwips;
+    area.ScreenHeight = screen.heightTwips;
+    return area;
+}
+
+// Inside a locker the display stays in the mode the locker found: the one
+// mode the show knows is its area's size.
+std::unique_ptr<vimbrel::DisplayModeSource> LockerDisplayModes(const vimbrel::ScreenState& area) {
     const QScreen* screen = QGuiApplication::primaryScreen();
     return std::make_unique<vimbrel::CurrentModeOnly>(
-        size.ScreenWidth / vimbrel::platform::TwipsPerPixelX,
-        size.ScreenHeight / vimbrel::platform::TwipsPerPixelY,
+        area.ScreenWidth / vimbrel::platform::TwipsPerPixelX,
+        area.ScreenHeight / vimbrel::platform::TwipsPerPixelY,
         screen != nullptr ? screen->depth() : 24);
 }
 
@@ -233,13 +242,14 @@ int main(int argc, char** argv) {
     vimbrel::platform::TerminalMessageBoxes terminalMessages;
     vimbrel::platform::MessageBoxes& messageBoxes =
         locker ? static_cast<vimbrel::platform::MessageBoxes&>(terminalMessages) : screenMessages;
+    std::optional<vimbrel::ScreenState> lockerArea;
     if (!locker) {
         vimbrel::crash::ReportFaultsOnScreen({});
     } else if (!locker->error.empty()) {
         messageBoxes.Show(locker->error, vimbrel::platform::MessageIcon::Information,
                           vimbrel::platform::MessageButtons::Ok);
         return 1;
-    } else if (locker->window != 0 && !vimbrel::platform::IsWindow(locker->window)) {
+    } else if (lockerArea = LockerArea(locker->window); !lockerArea) {
         messageBoxes.Show("The window " + QString("0x%1").arg(locker->window, 0, 16).toStdString() +
                               " given by the screen locker does not exist.",
                           vimbrel::platform::MessageIcon::Information,
@@ -254,7 +264,7 @@ int main(int argc, char** argv) {
     vimbrel::platform::SystemRandomSource random;
     vimbrel::platform::CursorCounter cursor;
     const std::unique_ptr<vimbrel::DisplayModeSource> displayModes =
-        locker ? LockerDisplayModes(locker->window) : DisplayModesOfScreen();
+        lockerArea ? LockerDisplayModes(*lockerArea) : DisplayModesOfScreen();
     vimbrel::platform::SystemProcessControl process;
     vimbrel::platform::Services services{profiles, messageBoxes,  clock,  random,
                                          cursor,   *displayModes, process};
@@ -291,12 +301,10 @@ int main(int argc, char** argv) {
     case vimbrel::Handover::Slideshow:
         return RunSlideshow(state, services, endings);
     case vimbrel::Handover::ShowInLocker:
-        if (locker->window != 0) {
-            // The show fills the locker's window, whatever the screen's size.
-            vimbrel::TakeLockerWindowSize(state.screen, locker->window);
-            vimbrel::EnumerateDisplayModes(state.display, *displayModes, state.screen.ScreenWidth,
-                                           state.screen.ScreenHeight);
-        }
+        // The show fills the locker's window, whatever the screen's size.
+        state.screen = *lockerArea;
+        vimbrel::EnumerateDisplayModes(state.display, *displayModes, state.screen.ScreenWidth,
+                                       state.screen.ScreenHeight);
         return RunShowInLocker(state, services, endings, locker->window);
     case vimbrel::Handover::Configuration:
         return RunConfiguration(state, services);

@@ -13,8 +13,6 @@ namespace {
 std::atomic<bool> g_onScreen{false};
 char g_program[4096] = {};
 char g_desktopMode[64] = {};
-char g_reportSwitch[32] = {};
-char g_modeSwitch[32] = {};
 
 void Copy(std::string_view text, char* target, std::size_t capacity) {
     const std::size_t length = std::min(text.size(), capacity - 1);
@@ -33,8 +31,6 @@ void ReportFaultsOnScreen(std::string_view desktopMode) {
         return;
     }
     g_program[length] = '\0';
-    Copy(kFaultReportSwitch, g_reportSwitch, sizeof g_reportSwitch);
-    Copy(kDesktopModeSwitch, g_modeSwitch, sizeof g_modeSwitch);
     Copy(desktopMode, g_desktopMode, sizeof g_desktopMode);
     g_onScreen = true;
 }
@@ -43,11 +39,16 @@ void StartReportWindow(const char* report) noexcept {
     if (!g_onScreen.load()) {
         return;
     }
+    // The switches are string literals, so their text ends in a NUL.
     char program[] = "vimbrel";
-    char* arguments[] = {program, g_reportSwitch, const_cast<char*>(report),
-                         nullptr, nullptr,        nullptr};
+    char* arguments[] = {program,
+                         const_cast<char*>(kFaultReportSwitch.data()),
+                         const_cast<char*>(report),
+                         nullptr,
+                         nullptr,
+                         nullptr};
     if (g_desktopMode[0] != '\0') {
-        arguments[3] = g_modeSwitch;
+        arguments[3] = const_cast<char*>(kDesktopModeSwitch.data());
         arguments[4] = g_desktopMode;
     }
     // vfork: the child borrows this process's memory only until it replaces

@@ -1,5 +1,7 @@
 #include "platform/HostWindows.h"
 
+#include "platform/XcbConnection.h"
+
 #include <QGuiApplication>
 #include <QWidget>
 #include <QWindow>
@@ -13,22 +15,11 @@ namespace vimbrel::platform {
 
 namespace {
 
-xcb_connection_t* Connection() {
-    auto* application = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
-    if (application == nullptr || QGuiApplication::platformName() != QLatin1String("xcb")) {
-        return nullptr;
-    }
-    auto* x11 = application->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 != nullptr ? x11->connection() : nullptr;
-}
-
-template <typename Reply> using ReplyPointer = std::unique_ptr<Reply, decltype(&std::free)>;
-
 uint32_t Atom(xcb_connection_t* connection, const char* name) {
     const xcb_intern_atom_cookie_t cookie =
         xcb_intern_atom(connection, 0, static_cast<uint16_t>(std::strlen(name)), name);
-    ReplyPointer<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(connection, cookie, nullptr),
-                                                &std::free);
+    XcbReply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(connection, cookie, nullptr),
+                                            &std::free);
     return reply ? reply->atom : 0;
 }
 
@@ -48,14 +39,14 @@ QWindow* ForeignWindow(uint32_t window) {
 } // namespace
 
 bool IsWindow(uint32_t window) {
-    xcb_connection_t* connection = Connection();
+    xcb_connection_t* connection = XcbConnection();
     if (connection == nullptr || window == 0) {
         return false;
     }
     // A checked request: a window that is gone answers with an error, which
     // is ours to read instead of Qt's to print.
     xcb_generic_error_t* error = nullptr;
-    ReplyPointer<xcb_get_window_attributes_reply_t> reply(
+    XcbReply<xcb_get_window_attributes_reply_t> reply(
         xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, window),
                                         &error),
         &std::free);
@@ -64,12 +55,12 @@ bool IsWindow(uint32_t window) {
 }
 
 ClientRect GetClientRect(uint32_t window) {
-    xcb_connection_t* connection = Connection();
+    xcb_connection_t* connection = XcbConnection();
     if (connection == nullptr || window == 0) {
         return {};
     }
     xcb_generic_error_t* error = nullptr;
-    ReplyPointer<xcb_get_geometry_reply_t> reply(
+    XcbReply<xcb_get_geometry_reply_t> reply(
         xcb_get_geometry_reply(connection, xcb_get_geometry(connection, window), &error),
         &std::free);
     std::free(error);
@@ -109,7 +100,7 @@ void SetOwnerWindow(QWidget* dialog, uint32_t window) {
 
 CloseRequestFilter::CloseRequestFilter(uint32_t window, std::function<void()> onCloseRequest)
     : m_window(window), m_onCloseRequest(std::move(onCloseRequest)) {
-    if (xcb_connection_t* connection = Connection()) {
+    if (xcb_connection_t* connection = XcbConnection()) {
         m_protocolsAtom = Atom(connection, "WM_PROTOCOLS");
         m_deleteAtom = Atom(connection, "WM_DELETE_WINDOW");
         QCoreApplication::instance()->installNativeEventFilter(this);

@@ -24,12 +24,17 @@ QMessageBox::Icon IconOf(MessageIcon icon) {
     return QMessageBox::Information;
 }
 
+// Every message also goes to standard error, under the program's title.
+void WriteToStandardError(std::string_view text) {
+    std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(kProgramTitle.size()),
+                 kProgramTitle.data(), static_cast<int>(text.size()), text.data());
+}
+
 } // namespace
 
 MessageAnswer ScreenMessageBoxes::Show(std::string_view text, MessageIcon icon,
                                        MessageButtons buttons) {
-    std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(kProgramTitle.size()),
-                 kProgramTitle.data(), static_cast<int>(text.size()), text.data());
+    WriteToStandardError(text);
     if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
         return buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
     }
@@ -53,8 +58,7 @@ void ScreenMessageBoxes::Beep() {
 
 MessageAnswer TerminalMessageBoxes::Show(std::string_view text, MessageIcon,
                                          MessageButtons buttons) {
-    std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(kProgramTitle.size()),
-                 kProgramTitle.data(), static_cast<int>(text.size()), text.data());
+    WriteToStandardError(text);
     return buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
 }
 

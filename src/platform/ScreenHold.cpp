@@ -1,5 +1,7 @@
 #include "platform/ScreenHold.h"
 
+#include "platform/XcbConnection.h"
+
 #include <QApplication>
 #include <QEvent>
 #include <QLineEdit>
@@ -8,9 +10,6 @@
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
-#include <cstdlib>
-#include <memory>
-#include <xcb/xcb.h>
 
 namespace vimbrel::platform {
 
@@ -29,26 +28,15 @@ constexpr int kRenewalMilliseconds = 250;
 // How long to wait between two tries while another program holds input.
 constexpr int kRetryMilliseconds = 100;
 
-xcb_connection_t* Connection() {
-    if (CurrentDesktop() != Desktop::X11) {
-        return nullptr;
-    }
-    auto* application = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
-    auto* x11 = application->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 != nullptr ? x11->connection() : nullptr;
-}
-
 xcb_window_t RootWindow(xcb_connection_t* connection) {
     return xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
 }
-
-template <typename Reply> using ReplyPointer = std::unique_ptr<Reply, decltype(&std::free)>;
 
 // Both grabs report the program's own windows as usual (owner events), so
 // that a dialog above the show gets its clicks and keys; anything else goes
 // to the grab window.
 bool GrabKeyboard(xcb_connection_t* connection, xcb_window_t window) {
-    ReplyPointer<xcb_grab_keyboard_reply_t> reply(
+    XcbReply<xcb_grab_keyboard_reply_t> reply(
         xcb_grab_keyboard_reply(connection,
                                 xcb_grab_keyboard(connection, 1, window, XCB_CURRENT_TIME,
                                                   XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
@@ -60,7 +48,7 @@ bool GrabKeyboard(xcb_connection_t* connection, xcb_window_t window) {
 bool GrabPointer(xcb_connection_t* connection, xcb_window_t window) {
     constexpr uint16_t kEvents =
         XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE | XCB_EVENT_MASK_POINTER_MOTION;
-    ReplyPointer<xcb_grab_pointer_reply_t> reply(
+    XcbReply<xcb_grab_pointer_reply_t> reply(
         xcb_grab_pointer_reply(connection,
                                xcb_grab_pointer(connection, 1, window, kEvents, XCB_GRAB_MODE_ASYNC,
                                                 XCB_GRAB_MODE_ASYNC, XCB_NONE, XCB_NONE,
@@ -238,7 +226,7 @@ ScreenHold::~ScreenHold() {
 }
 
 bool ScreenHold::Take(std::chrono::milliseconds patience) {
-    xcb_connection_t* connection = Connection();
+    xcb_connection_t* connection = XcbConnection();
     if (connection == nullptr) {
         m_held = true;
         return true;
@@ -269,6 +257,11 @@ void ScreenHold::HoldFor(QWidget& show) {
     m_show = &show;
     SetShowWindow(&show);
     show.activateWindow();
+    // Only an X server lets others raise windows over the show and break
+    // its grabs; a Wayland compositor keeps a full-screen window on top.
+    if (XcbConnection() == nullptr) {
+        return;
+    }
     if (m_renewal == nullptr) {
         m_renewal = new QTimer(this);
         m_renewal->setInterval(kRenewalMilliseconds);
@@ -288,7 +281,7 @@ void ScreenHold::Release() {
         return;
     }
     m_held = false;
-    if (xcb_connection_t* connection = Connection()) {
+    if (xcb_connection_t* connection = XcbConnection()) {
         Ungrab(connection);
     }
 }
@@ -316,14 +309,13 @@ void ScreenHold::Renew() {
     if (QApplication::activeWindow() != wantsKeys) {
         wantsKeys->activateWindow();
     }
-    if (xcb_connection_t* connection = Connection()) {
-        // The show's own window takes whatever input is meant for no window
-        // of the program's, so that a key typed while the focus was
-        // elsewhere still reaches the show.
-        const auto window = static_cast<xcb_window_t>(m_show->winId());
-        GrabKeyboard(connection, window);
-        GrabPointer(connection, window);
-    }
+    // The show's own window takes whatever input is meant for no window of
+    // the program's, so that a key typed while the focus was elsewhere still
+    // reaches the show.
+    xcb_connection_t* connection = XcbConnection();
+    const auto window = static_cast<xcb_window_t>(m_show->winId());
+    GrabKeyboard(connection, window);
+    GrabPointer(connection, window);
 }
 
 } // namespace vimbrel::platform

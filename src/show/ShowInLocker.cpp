@@ -18,10 +18,11 @@ constexpr int kWatchMilliseconds = 200;
 } // namespace
 
 bool TakeLockerWindowSize(ScreenState& screen, uint32_t window) {
-    if (!platform::IsWindow(window)) {
+    // A window that is gone has no area; one that exists is 1 x 1 at least.
+    const platform::ClientRect area = platform::GetClientRect(window);
+    if (area.right <= area.left || area.bottom <= area.top) {
         return false;
     }
-    const platform::ClientRect area = platform::GetClientRect(window);
     screen.ScreenWidth = (area.right - area.left) * platform::TwipsPerPixelX;
     screen.ScreenHeight = (area.bottom - area.top) * platform::TwipsPerPixelY;
     return true;
