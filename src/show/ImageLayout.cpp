@@ -2,17 +2,10 @@
 
 #include "platform/RandomSource.h"
 #include "runtime/Conversions.h"
-#include "show/ShowState.h"
 
 #include <cmath>
 
 namespace vimbrel {
-
-namespace {
-
-constexpr std::string_view kPausedSuffix = " (paused)";
-
-} // namespace
 
 namespace {
 
@@ -100,14 +93,6 @@ std::string NameBeforeFirstDot(std::string_view name) {
 
 std::string CaptionOfFile(std::string_view name, std::string_view suffix) {
     return ReplaceText(NameBeforeFirstDot(name) + std::string(suffix), "&", "&&");
-}
-
-std::string CaptionPaused(std::string_view caption) {
-    return std::string(caption) + std::string(kPausedSuffix);
-}
-
-std::string CaptionResumed(std::string_view caption) {
-    return ReplaceText(caption, kPausedSuffix, "");
 }
 
 } // namespace vimbrel

@@ -17,7 +17,6 @@
 #include "show/MainForm.h"
 #include "show/MarkedFiles.h"
 #include "show/PictureArea.h"
-#include "show/ShowPacing.h"
 #include "show/ShowState.h"
 #include "state/ProgramState.h"
 
@@ -25,45 +24,43 @@
 
 namespace vimbrel {
 
-namespace {
-
-// A key stored as a lower-case character also answers to the character 32
-// below it: its upper-case letter.
-bool Matches(int keyAscii, int16_t stored) {
-    return keyAscii == stored || keyAscii == stored - 32;
-}
-
-} // namespace
-
 void MainForm::Form_KeyPress(int keyAscii) {
     const CollectionSettings& settings = m_state.model.settings;
-    if (settings.key_Special == 0) {
-        close();
-        return;
+    if (settings.key_Special != 0) {
+        m_state.MouseMoveCount = 0;
     }
-    m_state.MouseMoveCount = 0;
-    if (Matches(keyAscii, settings.key_Captions)) {
-        ToggleCaptions();
-    } else if (Matches(keyAscii, settings.key_NewFolder)) {
-        ShowNextFolder();
-    } else if (Matches(keyAscii, settings.key_Pause)) {
-        TogglePause();
-    } else if (Matches(keyAscii, settings.key_Rename)) {
-        RenameOutOfTheShow();
-    } else if (Matches(keyAscii, settings.key_Next)) {
-        ShowNextItem();
-    } else if (Matches(keyAscii, settings.key_Previous)) {
-        ShowPreviousItem();
-    } else {
+    switch (CommandOfKey(keyAscii, settings)) {
+    case ShowCommand::End:
         close();
+        break;
+    case ShowCommand::ToggleCaptions:
+        ToggleCaptions();
+        break;
+    case ShowCommand::NextFolder:
+        ShowNextFolder();
+        break;
+    case ShowCommand::Pause:
+        TogglePause();
+        break;
+    case ShowCommand::Rename:
+        RenameOutOfTheShow();
+        break;
+    case ShowCommand::NextItem:
+        ShowNextItem();
+        break;
+    case ShowCommand::PreviousItem:
+        ShowPreviousItem();
+        break;
     }
 }
 
-bool MainForm::PlayListPlaying() const {
-    // Once a list has ended nothing is loaded, and the keys move through
-    // the show's own items again.
-    return MediaKindOf(m_state.catalogue.CurrentFile) == MediaKind::PlayList &&
-           !MediaPlayer1->FileName().empty();
+PlayListPlace MainForm::PlayerPlace() const {
+    // Only a play list has places to move between; once it has ended
+    // nothing is loaded, and the keys move through the show's own items.
+    if (Show.Playing.empty() || MediaKindOf(Show.Playing) != MediaKind::PlayList) {
+        return {};
+    }
+    return {MediaPlayer1->CurrentEntry(), MediaPlayer1->EntryCount()};
 }
 
 void MainForm::BeepRule() {
@@ -87,17 +84,13 @@ void MainForm::ToggleCaptions() {
 }
 
 void MainForm::ShowNextFolder() {
-    const CollectionSettings& settings = m_state.model.settings;
-    if (settings.Folders < 2) {
+    const int16_t from = m_state.folderOrder.FolderIndex;
+    const std::optional<int16_t> next = NextFolderPosition(from, m_state.model.settings.Folders);
+    if (!next) {
         BeepRule();
         return;
     }
-    const int16_t from = m_state.folderOrder.FolderIndex;
-    int16_t next = static_cast<int16_t>(from + 1);
-    if (next > settings.Folders - 1) {
-        next = 0;
-    }
-    if (!ShowFolderAt(next)) {
+    if (!ShowFolderAt(*next)) {
         // Nothing to show there: the show ends as the viewer would end it.
         // Where the password is refused it goes on in the folder it came
         // from.
@@ -135,49 +128,51 @@ bool MainForm::ShowFolderAt(int16_t index) {
         return false;
     }
     RewindPlayList(m_state.catalogue);
-    Timer1->start();
+    RunShowTimer();
     ShowNext();
     return true;
 }
 
 void MainForm::TogglePause() {
     const std::string caption = Label1->Caption();
-    if (!MediaPlayer1->FileName().empty()) {
-        if (!Show.PlayerPaused) {
-            MediaPlayer1->Pause();
-            Show.PlayerPaused = true;
-            Label1->SetCaption(CaptionPaused(caption));
-        } else {
-            MediaPlayer1->Play();
-            Show.PlayerPaused = false;
-            Label1->SetCaption(CaptionResumed(caption));
-        }
-        return;
-    }
-    if (Timer1->isActive()) {
+    switch (PauseStepOf(Show)) {
+    case PauseStep::PausePlayer:
+        MediaPlayer1->Pause();
+        Show.PlayerPaused = true;
+        Label1->SetCaption(CaptionPaused(caption));
+        break;
+    case PauseStep::ResumePlayer:
+        MediaPlayer1->Play();
+        Show.PlayerPaused = false;
+        Label1->SetCaption(CaptionResumed(caption));
+        break;
+    case PauseStep::PauseTimedShow:
         Timer1->stop();
+        Show.TimedShowPaused = true;
         Label1->SetCaption(CaptionPaused(caption));
         BeepRule();
-        return;
+        break;
+    case PauseStep::ResumeTimedShow:
+        // Resuming moves on to the next item at once.
+        RunShowTimer();
+        Label1->SetCaption(CaptionResumed(caption));
+        StepPlayList(m_state.catalogue);
+        ShowNext();
+        BeepRule();
+        break;
     }
-    // Resuming moves on to the next item at once.
-    Timer1->start();
-    Label1->SetCaption(CaptionResumed(caption));
-    StepPlayList(m_state.catalogue);
-    ShowNext();
-    BeepRule();
 }
 
 void MainForm::RenameOutOfTheShow() {
-    if (!MediaPlayer1->FileName().empty()) {
+    if (!Show.Playing.empty()) {
         MediaPlayer1_EndOfStream(0);
     }
     CatalogueState& catalogue = m_state.catalogue;
     const std::string name = catalogue.CurrentFile;
-    if (!name.empty() && name.front() != '_') {
-        SetCurrentEntry(catalogue, "_" + name);
+    if (const std::optional<std::string> marked = NameOutOfTheShow(name)) {
+        SetCurrentEntry(catalogue, *marked);
         try {
-            platform::RenameNoReplace(name, "_" + name);
+            platform::RenameNoReplace(name, *marked);
         } catch (const Error&) {
             // Never over another file: the file keeps its name, and its
             // entry, which names a file that is not there, shows the emblem
@@ -190,11 +185,11 @@ void MainForm::RenameOutOfTheShow() {
 }
 
 void MainForm::ShowNextItem() {
-    if (PlayListPlaying() && MediaPlayer1->CurrentEntry() != MediaPlayer1->EntryCount()) {
+    if (NextStaysInPlayList(Show, PlayerPlace())) {
         MediaPlayer1->NextEntry();
         return;
     }
-    if (!MediaPlayer1->FileName().empty()) {
+    if (!Show.Playing.empty()) {
         MediaPlayer1_EndOfStream(0);
     }
     StepPlayList(m_state.catalogue);
@@ -203,11 +198,11 @@ void MainForm::ShowNextItem() {
 }
 
 void MainForm::ShowPreviousItem() {
-    if (PlayListPlaying() && MediaPlayer1->CurrentEntry() != 1) {
+    if (PreviousStaysInPlayList(Show, PlayerPlace())) {
         MediaPlayer1->PreviousEntry();
         return;
     }
-    if (!MediaPlayer1->FileName().empty()) {
+    if (!Show.Playing.empty()) {
         MediaPlayer1_EndOfStream(0);
     }
     m_state.catalogue.PlayListPosition -= 2;

@@ -24,7 +24,6 @@
 #include "show/ImageLayout.h"
 #include "show/PictureArea.h"
 #include "show/ScreenCovers.h"
-#include "show/ShowPacing.h"
 #include "show/Twips.h"
 #include "state/ProgramState.h"
 
@@ -162,7 +161,8 @@ void MainForm::Form_Load() {
 
     const FolderEntry& folder =
         m_state.model.FolderTable[static_cast<std::size_t>(settings.CurrentFolder)];
-    Timer1->start(TimerIntervalMs(folder.Interval));
+    Timer1->setInterval(TimerIntervalMs(folder.Interval));
+    RunShowTimer();
     ShowNext();
 }
 
@@ -267,19 +267,23 @@ void MainForm::Terminate() {
 void MainForm::MediaPlayer1_EndOfStream(int32_t) {
     MediaPlayer1->Stop();
     MediaPlayer1->SetFileName("");
+    Show.Playing.clear();
     MediaPlayer1->hide();
     MediaPlayer1->move(ToPixelsX(kParked), ToPixelsY(kParked));
     Label1->hide();
-    Timer1->start();
+    RunShowTimer();
     m_state.MouseMoveCount = 0;
+}
+
+void MainForm::RunShowTimer() {
+    Show.TimedShowPaused = false;
+    Timer1->start();
 }
 
 void MainForm::Timer1_Timer() {
     const FolderEntry& folder =
         m_state.model.FolderTable[static_cast<std::size_t>(m_state.model.settings.CurrentFolder)];
-    const TickAction action =
-        NextTickAction(Show.TickCount, folder.Interval, !MediaPlayer1->FileName().empty());
-    if (action == TickAction::Advance) {
+    if (NextTickAction(Show, folder.Interval) == TickAction::Advance) {
         StepPlayList(m_state.catalogue);
         ShowNext();
     }
@@ -316,7 +320,7 @@ void MainForm::EndFromOutside() {
 
 void MainForm::ScreenResized() {
     Place(this, 0, 0, m_state.screen.ScreenWidth, m_state.screen.ScreenHeight);
-    if (MediaPlayer1->FileName().empty()) {
+    if (Show.Playing.empty()) {
         EndProgramOnError(m_services.messageBoxes, [this] { ShowNext(); });
     }
 }

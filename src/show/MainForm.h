@@ -110,7 +110,10 @@ private:
     void RenameOutOfTheShow();
     void ShowNextItem();
     void ShowPreviousItem();
-    bool PlayListPlaying() const;
+    // Where the player stands in the play list it plays; nowhere otherwise.
+    PlayListPlace PlayerPlace() const;
+    // Starts the show's timer, which ends a pause of the timed show.
+    void RunShowTimer();
     // Beeps after a command when the collection asks for it.
     void BeepRule();
     // Sets the display back to the desktop's own mode.

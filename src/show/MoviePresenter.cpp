@@ -48,8 +48,11 @@ std::optional<int> DisplaySizeFor(int16_t videoScale) {
 bool MainForm::OpenInPlayer(const std::function<void()>& open) {
     try {
         open();
+        Show.Playing = MediaPlayer1->FileName();
         return true;
     } catch (const Error& error) {
+        // A failed open leaves the player empty.
+        Show.Playing.clear();
         // The machine's own sound or picture output failing is no fault of
         // the file, nor are a play list's unplayable entries the list's: such
         // an item is passed over, never renamed.

@@ -51,7 +51,7 @@ void MainForm::VimbleSound() {
     if (!playing) {
         // Nothing plays, so no end of stream will come: the caption stays
         // and the next entry follows after the folder's interval.
-        Timer1->start();
+        RunShowTimer();
     }
 
     std::string caption = CaptionOfFile(currentFile);

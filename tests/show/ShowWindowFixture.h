@@ -10,6 +10,7 @@
 #include "startup/Main.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QTest>
@@ -36,6 +37,12 @@ inline void MoveOver(QWidget* widget, QPoint at) {
     QApplication::sendEvent(widget, &move);
 }
 
+// A typed character, as the window system delivers it.
+inline void Type(QWidget& form, char character) {
+    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(QChar(character)));
+    QApplication::sendEvent(&form, &press);
+}
+
 // Answers the password prompt with the given text once it appears.
 inline void AnswerPasswordPrompt(const QString& text) {
     QTimer::singleShot(50, [text] {
@@ -48,6 +55,12 @@ inline void AnswerPasswordPrompt(const QString& text) {
     });
 }
 
+// The special keys the tests type: f captions, s next folder, z pause,
+// r rename, n next, p previous.
+inline const std::string kSpecialKeys =
+    CrLf({"key_Special=1", "key_Captions=102", "key_NewFolder=115", "key_Pause=122",
+          "key_Rename=114", "key_Next=110", "key_Previous=112"});
+
 struct FolderOptions {
     int captions = 0;
     int background = 0;
@@ -59,18 +72,10 @@ struct FolderOptions {
 
 class ShowWindow : public ::testing::Test {
 protected:
-    // Writes a one-folder collection over the pictures folder and runs
-    // start-up in mode /S, as the program does.
-    std::unique_ptr<MainForm> Start(const FolderOptions& folder = {}) {
+    // Writes the collection and runs start-up in mode /S, as the program
+    // does, then loads and shows the window.
+    std::unique_ptr<MainForm> StartCollection(const std::string& collection) {
         test::WriteBytes(platform / "vimbrel.ini", CrLf({"[Options]", "Settings=vimbrel000.ini"}));
-        std::string collection =
-            CrLf({"[Options]", "RandomFolder=0", "MouseMoves=4", "Folders=1"}) + folder.options +
-            CrLf({"[Folder1]", "Captions=" + std::to_string(folder.captions),
-                  "Background=" + std::to_string(folder.background),
-                  "Center=" + std::to_string(folder.center),
-                  "Interval=" + std::to_string(folder.interval),
-                  "ImageScale=" + std::to_string(folder.imageScale), "RandomOrder=0",
-                  "Set=" + pictures.path().string()});
         test::WriteBytes(platform / "vimbrel000.ini", collection);
         EXPECT_EQ(Main(state, platform.services, "/S"), Handover::Slideshow);
         auto form = std::make_unique<MainForm>(state, platform.services);
@@ -79,11 +84,25 @@ protected:
         return form;
     }
 
+    // A one-folder collection over the pictures folder.
+    std::unique_ptr<MainForm> Start(const FolderOptions& folder = {}) {
+        return StartCollection(CrLf({"[Options]", "RandomFolder=0", "MouseMoves=4", "Folders=1"}) +
+                               folder.options +
+                               CrLf({"[Folder1]", "Captions=" + std::to_string(folder.captions),
+                                     "Background=" + std::to_string(folder.background),
+                                     "Center=" + std::to_string(folder.center),
+                                     "Interval=" + std::to_string(folder.interval),
+                                     "ImageScale=" + std::to_string(folder.imageScale),
+                                     "RandomOrder=0", "Set=" + pictures.path().string()}));
+    }
+
     void Ticks(MainForm& form, int count) {
         for (int i = 0; i < count; ++i) {
             form.Timer1_Timer();
         }
     }
+
+    std::string Shown() const { return state.catalogue.CurrentFile; }
 
     std::string LastFileName() {
         return platform.profiles.GetPrivateProfileString("Options", "LastFileName", "<none>",
