@@ -12,9 +12,9 @@ flags=(-std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recov
 common=(src/platform/FileSystem.cpp src/runtime/Error.cpp src/runtime/Conversions.cpp)
 
 declare -A targets=(
-    [profile_file]="tests/fuzz/ProfileFileFuzz.cpp src/platform/ProfileFile.cpp"
-    [m3u_playlist]="tests/fuzz/M3uFuzz.cpp src/playlists/M3uPlayList.cpp src/playlists/PlayListEntry.cpp"
-    [asx_playlist]="tests/fuzz/AsxFuzz.cpp src/playlists/AsxPlayList.cpp src/playlists/PlayListEntry.cpp"
+    [profile_file]="fuzz/ProfileFileFuzz.cpp src/platform/ProfileFile.cpp"
+    [m3u_playlist]="fuzz/M3uFuzz.cpp src/playlists/M3uPlayList.cpp src/playlists/PlayListEntry.cpp"
+    [asx_playlist]="fuzz/AsxFuzz.cpp src/playlists/AsxPlayList.cpp src/playlists/PlayListEntry.cpp"
 )
 for name in "${!targets[@]}"; do
     echo "== building $name"
