@@ -149,7 +149,7 @@ int main(int argc, char** argv) {
     state.model.ResizeFolderTable(1);
     const auto build = [&](int16_t randomOrder) {
         state.model.FolderTable[1].RandomOrder = randomOrder;
-        vimbrel::BuildPlayList(state, services, "vimbrel000.ini");
+        vimbrel::BuildPlayList(state.catalogue, state.model, services, "vimbrel000.ini");
     };
 
     Figures bare{"bare listing (readdir)", {}};

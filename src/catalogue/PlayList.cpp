@@ -1,5 +1,6 @@
 #include "catalogue/PlayList.h"
 
+#include "catalogue/CatalogueState.h"
 #include "catalogue/QuickSort.h"
 #include "platform/DirectoryListing.h"
 #include "platform/FileSystem.h"
@@ -10,7 +11,7 @@
 #include "platform/Services.h"
 #include "runtime/Error.h"
 #include "settings/SettingsFiles.h"
-#include "state/ProgramState.h"
+#include "settings/SettingsModel.h"
 
 #include <algorithm>
 #include <array>
@@ -143,12 +144,12 @@ std::vector<std::string> SupportedFilesOfCurrentDirectory(const CatalogueState& 
     return names;
 }
 
-int16_t RandomOrderOfCurrentFolder(const ProgramState& state) {
-    const int16_t folder = state.model.settings.CurrentFolder;
-    if (folder < 0 || static_cast<std::size_t>(folder) >= state.model.FolderTable.size()) {
+int16_t RandomOrderOfCurrentFolder(const SettingsModel& model) {
+    const int16_t folder = model.settings.CurrentFolder;
+    if (folder < 0 || static_cast<std::size_t>(folder) >= model.FolderTable.size()) {
         throw MakeError(ErrorNumber::SubscriptOutOfRange, "BuildPlayList");
     }
-    return state.model.FolderTable[static_cast<std::size_t>(folder)].RandomOrder;
+    return model.FolderTable[static_cast<std::size_t>(folder)].RandomOrder;
 }
 
 } // namespace
@@ -157,8 +158,8 @@ bool IsSupportedFile(const std::vector<std::string>& patterns, std::string_view 
     return SupportedFiles(patterns).GroupOf(name).has_value();
 }
 
-bool BuildPlayList(ProgramState& state, platform::Services& services, std::string_view file) {
-    CatalogueState& catalogue = state.catalogue;
+bool BuildPlayList(CatalogueState& catalogue, const SettingsModel& model,
+                   platform::Services& services, std::string_view file) {
     // Emptied first, so that a scan that fails leaves a list that agrees
     // with its count.
     catalogue.PlayListCount = 0;
@@ -168,7 +169,7 @@ bool BuildPlayList(ProgramState& state, platform::Services& services, std::strin
 
     // The path comes from the file, not from the folder table: the entry in
     // memory may be older than the file.
-    const std::string section = "Folder" + std::to_string(state.model.settings.CurrentFolder);
+    const std::string section = "Folder" + std::to_string(model.settings.CurrentFolder);
     const std::string folder =
         services.profiles.GetPrivateProfileString(section, "Set", kUnknown, file, kTextBuffer);
     try {
@@ -204,7 +205,7 @@ bool BuildPlayList(ProgramState& state, platform::Services& services, std::strin
     // would take time in the square of the count; after the shuffle it
     // does not. The order it gives has no ties, so the shuffle does not
     // change the sorted list.
-    if (RandomOrderOfCurrentFolder(state) == 0) {
+    if (RandomOrderOfCurrentFolder(model) == 0) {
         QuickSort(list, 0, count - 1);
     }
 

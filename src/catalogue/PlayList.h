@@ -7,7 +7,7 @@
 namespace vimbrel {
 
 struct CatalogueState;
-struct ProgramState;
+struct SettingsModel;
 
 namespace platform {
 struct Services;
@@ -27,7 +27,8 @@ bool IsSupportedFile(const std::vector<std::string>& patterns, std::string_view 
 // return PlayListPosition is 0 and CurrentFile empty. False, with the list
 // empty, for a folder without a supported file: what then happens is the
 // caller's to say.
-bool BuildPlayList(ProgramState& state, platform::Services& services, std::string_view file);
+bool BuildPlayList(CatalogueState& catalogue, const SettingsModel& model,
+                   platform::Services& services, std::string_view file);
 
 // Moves to the next entry, from the last to the first, and makes it the
 // current file. A position below 0 (the caller goes back by lowering it by 2

@@ -145,12 +145,18 @@ void Collections::Reload() {
     // must not keep the value of the collection clicked before.
     SettingsModel& model = m_state.model;
     model = SettingsModel{};
-    SkipOnError([&] { LoadCollectionSettings(m_state, m_services, m_state.files.CollectionFile); });
+    SkipOnError([&] {
+        LoadCollectionSettings(m_state.model.settings, m_services, m_state.files.CollectionFile,
+                               m_state.run.RunMode == "/S");
+    });
     const int16_t folders = model.settings.Folders;
     model.FolderTable.clear();
     model.ResizeFolderTable(folders);
     for (int n = 1; n <= folders; ++n) {
-        SkipOnError([&] { LoadFolderTable(m_state, m_services, static_cast<int16_t>(n)); });
+        SkipOnError([&] {
+            LoadFolderTable(m_state.model, m_services.profiles, m_state.files.CollectionFile,
+                            CurrentResolution(m_state.display), static_cast<int16_t>(n));
+        });
     }
     m_configuration.Configuration_Init();
 }

@@ -253,7 +253,8 @@ void Configuration::keyPressEvent(QKeyEvent* event) {
 void Configuration::Command5_Click() {
     Run([&] {
         StoreGlobalOptions();
-        SaveCollectionSettings(m_state, m_services);
+        SaveCollectionSettings(m_state.model, m_services.profiles, m_state.files.WindowsDirectory,
+                               m_state.files.CollectionFile);
         accept();
     });
 }

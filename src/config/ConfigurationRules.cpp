@@ -39,7 +39,7 @@ FolderEntry NewFolderEntry(std::string path, const DisplayModeState& display) {
     entry.ImageScale = 2;
     entry.RandomOrder = 1;
     entry.VideoScale = 0;
-    entry.Resolution = static_cast<int16_t>(display.CurrentModeIndex - display.FirstModeIndex);
+    entry.Resolution = static_cast<int16_t>(CurrentResolution(display));
     return entry;
 }
 

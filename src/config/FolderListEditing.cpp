@@ -34,7 +34,8 @@ void Configuration::List_Folders_Click() {
 
 void Configuration::List_Folders_DblClick() {
     StoreGlobalOptions();
-    SaveCollectionSettings(m_state, m_services);
+    SaveCollectionSettings(m_state.model, m_services.profiles, m_state.files.WindowsDirectory,
+                           m_state.files.CollectionFile);
     // The collection on disk is up to date before the user switches.
     Collections collections(m_state, m_services, *this);
     collections.Form_Load();

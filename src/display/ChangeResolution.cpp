@@ -1,8 +1,8 @@
 #include "display/ChangeResolution.h"
 
+#include "display/ScreenState.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Screen.h"
-#include "state/ProgramState.h"
 
 #include <QGuiApplication>
 #include <QPointer>

@@ -27,6 +27,12 @@ struct DisplayModeState {
     int16_t CurrentModeIndex = 0;
 };
 
+// The mode in use as a folder's Resolution names it: its place after the
+// first mode of the table.
+inline int32_t CurrentResolution(const DisplayModeState& display) {
+    return display.CurrentModeIndex - display.FirstModeIndex;
+}
+
 // Where the modes come from: the display system, or a table in a test.
 class DisplayModeSource {
 public:

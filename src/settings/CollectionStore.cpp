@@ -7,7 +7,7 @@
 #include "runtime/Conversions.h"
 #include "runtime/Error.h"
 #include "settings/SettingsFiles.h"
-#include "state/ProgramState.h"
+#include "settings/SettingsModel.h"
 
 #include <algorithm>
 #include <cmath>
@@ -20,10 +20,9 @@ constexpr int kTextBuffer = 254;
 
 } // namespace
 
-void LoadCollectionSettings(ProgramState& state, platform::Services& services,
-                            std::string_view file) {
+void LoadCollectionSettings(CollectionSettings& s, platform::Services& services,
+                            std::string_view file, bool showStarting) {
     platform::ProfileFiles& profiles = services.profiles;
-    CollectionSettings& s = state.model.settings;
     const auto read = [&](std::string_view key, int32_t defaultValue) {
         return ToInt16(profiles.GetPrivateProfileInt("Options", key, defaultValue, file));
     };
@@ -49,7 +48,7 @@ void LoadCollectionSettings(ProgramState& state, platform::Services& services,
     s.Description = profiles.GetPrivateProfileString("Options", "Description", kDefaultDescription,
                                                      file, kTextBuffer);
 
-    if (state.run.RunMode == "/S" && s.RandomFolder == 1) {
+    if (showStarting && s.RandomFolder == 1) {
         services.random.Randomize();
         // The arithmetic on the single-precision draw is exact, so the
         // largest draw still gives a folder number within 1..Folders.
@@ -58,13 +57,10 @@ void LoadCollectionSettings(ProgramState& state, platform::Services& services,
     }
 }
 
-void LoadFolderTable(ProgramState& state, platform::Services& services, int16_t n) {
-    platform::ProfileFiles& profiles = services.profiles;
-    const std::string& file = state.files.CollectionFile;
+void LoadFolderTable(SettingsModel& model, platform::ProfileFiles& profiles, std::string_view file,
+                     int32_t currentResolution, int16_t n) {
     const std::string section = "Folder" + std::to_string(n);
-    // The default is the display mode in use when the entry is read.
-    const int32_t currentResolution = state.display.CurrentModeIndex - state.display.FirstModeIndex;
-    FolderEntry& entry = state.model.FolderTable.at(static_cast<std::size_t>(n));
+    FolderEntry& entry = model.FolderTable.at(static_cast<std::size_t>(n));
     const auto read = [&](std::string_view key, int32_t defaultValue) {
         return ToInt16(profiles.GetPrivateProfileInt(section, key, defaultValue, file));
     };
@@ -79,24 +75,23 @@ void LoadFolderTable(ProgramState& state, platform::Services& services, int16_t 
     entry.Resolution = read("Resolution", currentResolution);
 }
 
-void SaveCollectionSettings(ProgramState& state, platform::Services& services) {
-    const std::filesystem::path directory = state.files.WindowsDirectory;
+void SaveCollectionSettings(const SettingsModel& model, platform::ProfileFiles& profiles,
+                            const std::string& settingsDirectory, const std::string& file) {
     try {
-        platform::SetCurrentDirectory(directory);
+        platform::SetCurrentDirectory(settingsDirectory);
     } catch (const Error&) {
         // Only the current directory is affected; the files are addressed
         // by their full paths below.
     }
-    const std::string& file = state.files.CollectionFile;
-    const std::filesystem::path path = services.profiles.PathOf(file);
+    const std::filesystem::path path = profiles.PathOf(file);
 
     // A collection file that has gone since it was loaded has nothing to
     // back up; the save then writes it anew.
     if (std::optional<std::string> previous = platform::ReadFileIfPresent(path)) {
-        platform::WriteTextLines(services.profiles.PathOf(BackupFileName(file)),
+        platform::WriteTextLines(profiles.PathOf(BackupFileName(file)),
                                  platform::SplitTextLines(*previous), "SaveCollectionSettings");
     }
-    platform::WriteTextLines(path, CollectionFileLines(state.model), "SaveCollectionSettings");
+    platform::WriteTextLines(path, CollectionFileLines(model), "SaveCollectionSettings");
 }
 
 } // namespace vimbrel

@@ -33,13 +33,14 @@ void MainForm::VimbleImage() {
     if (picture.image.isNull()) {
         // The picture area keeps the picture it had; the size checks would
         // measure that one, so they are not made.
-        MarkUnusableFile(m_state, m_services);
+        MarkUnusableFile(m_state.catalogue, m_services.profiles, m_state.files.CollectionFile);
     } else {
         m_naturalPixels = picture.natural;
         Image1->SetPicture(std::move(picture.image));
         if (const auto limit =
                 BrokenSizeLimit(m_naturalPixels.width(), m_naturalPixels.height(), settings)) {
-            RenameForSizeLimit(m_state, m_services, *limit);
+            RenameForSizeLimit(m_state.catalogue, m_services.profiles, m_state.files.CollectionFile,
+                               *limit);
         }
     }
 

@@ -113,14 +113,16 @@ bool MainForm::ShowFolderAt(int16_t index) {
     m_state.folderOrder.FolderIndex = index;
     settings.CurrentFolder =
         m_state.folderOrder.FolderNumberArray.at(static_cast<std::size_t>(index));
-    LoadFolderTable(m_state, m_services, settings.CurrentFolder);
+    LoadFolderTable(m_state.model, m_services.profiles, m_state.files.CollectionFile,
+                    CurrentResolution(m_state.display), settings.CurrentFolder);
     const FolderEntry& folder = CurrentFolderEntry();
     ChangeResolution(m_state.display, m_state.screen, m_services.displayModes,
                      m_services.messageBoxes, this,
                      static_cast<int32_t>(folder.Resolution) + m_state.display.FirstModeIndex);
     Timer1->setInterval(TimerIntervalMs(folder.Interval));
     SetBackground(folder.Background);
-    if (!BuildPlayList(m_state, m_services, m_state.files.CollectionFile)) {
+    if (!BuildPlayList(m_state.catalogue, m_state.model, m_services,
+                       m_state.files.CollectionFile)) {
         // The show then ends the way a viewer ends it, through its close
         // request, so that its password is asked and the desktop's display
         // mode comes back.

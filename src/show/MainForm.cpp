@@ -150,8 +150,10 @@ void MainForm::Form_Load() {
     Place(MediaPlayer1, kParked, kParked, MediaPlayer1->width() * 15.0,
           MediaPlayer1->height() * 15.0);
 
-    LoadFolderTable(m_state, m_services, settings.CurrentFolder);
-    if (!BuildPlayList(m_state, m_services, m_state.files.CollectionFile)) {
+    LoadFolderTable(m_state.model, m_services.profiles, m_state.files.CollectionFile,
+                    CurrentResolution(m_state.display), settings.CurrentFolder);
+    if (!BuildPlayList(m_state.catalogue, m_state.model, m_services,
+                       m_state.files.CollectionFile)) {
         // Nothing to show at the start: the program ends, the desktop's
         // mode coming back with the last step.
         SayTheFolderIsEmpty();

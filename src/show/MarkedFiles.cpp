@@ -1,11 +1,10 @@
 #include "show/MarkedFiles.h"
 
+#include "catalogue/CatalogueState.h"
 #include "platform/FileRename.h"
 #include "platform/ProfileFile.h"
-#include "platform/Services.h"
 #include "runtime/Error.h"
 #include "show/ImageLayout.h"
-#include "state/ProgramState.h"
 
 namespace vimbrel {
 
@@ -16,8 +15,8 @@ void SetCurrentEntry(CatalogueState& catalogue, const std::string& name) {
     }
 }
 
-void MarkUnusableFile(ProgramState& state, platform::Services& services) {
-    CatalogueState& catalogue = state.catalogue;
+void MarkUnusableFile(CatalogueState& catalogue, platform::ProfileFiles& profiles,
+                      const std::string& collectionFile) {
     const std::string name = catalogue.CurrentFile;
     SetCurrentEntry(catalogue, "_" + name);
     if (name.empty() || name.front() != '_') {
@@ -28,21 +27,20 @@ void MarkUnusableFile(ProgramState& state, platform::Services& services) {
         }
     }
     try {
-        services.profiles.WritePrivateProfileString("Options", "LastFileName", name,
-                                                    state.files.CollectionFile);
+        profiles.WritePrivateProfileString("Options", "LastFileName", name, collectionFile);
     } catch (const Error&) {
         // A settings file that cannot be written does not stop the show.
     }
 }
 
-void RenameForSizeLimit(ProgramState& state, platform::Services& services, int16_t limit) {
-    CatalogueState& catalogue = state.catalogue;
+void RenameForSizeLimit(CatalogueState& catalogue, platform::ProfileFiles& profiles,
+                        const std::string& collectionFile, int16_t limit) {
     const std::string renamed = SizeRenamedName(limit, catalogue.CurrentFile);
     try {
         platform::RenameNoReplace(catalogue.CurrentFile, renamed);
         SetCurrentEntry(catalogue, renamed);
     } catch (const Error&) {
-        MarkUnusableFile(state, services);
+        MarkUnusableFile(catalogue, profiles, collectionFile);
     }
 }
 

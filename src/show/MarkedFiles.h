@@ -5,10 +5,9 @@
 
 namespace vimbrel {
 
-struct ProgramState;
 struct CatalogueState;
 namespace platform {
-struct Services;
+class ProfileFiles;
 }
 
 // Takes the current file out of the show: its play-list entry becomes
@@ -17,7 +16,8 @@ struct Services;
 // the collection file. A rename that cannot be made (the new name is
 // taken, a read-only folder, a vanished file) leaves the file as it is; the
 // show goes on either way.
-void MarkUnusableFile(ProgramState& state, platform::Services& services);
+void MarkUnusableFile(CatalogueState& catalogue, platform::ProfileFiles& profiles,
+                      const std::string& collectionFile);
 
 // Puts the name into the play list in place of the current entry; nothing
 // when the position is outside the list (a list left empty by a folder that
@@ -28,6 +28,7 @@ void SetCurrentEntry(CatalogueState& catalogue, const std::string& name);
 // "_" + limit + "_" + name, in the play list too. When that rename fails,
 // the file is marked unusable instead. The picture is still shown this
 // time.
-void RenameForSizeLimit(ProgramState& state, platform::Services& services, int16_t limit);
+void RenameForSizeLimit(CatalogueState& catalogue, platform::ProfileFiles& profiles,
+                        const std::string& collectionFile, int16_t limit);
 
 } // namespace vimbrel

@@ -58,7 +58,7 @@ bool MainForm::OpenInPlayer(const std::function<void()>& open) {
         // an item is passed over, never renamed.
         if (error.number() != ErrorNumber::OutputUnavailable &&
             error.number() != ErrorNumber::PlayListUnplayable) {
-            MarkUnusableFile(m_state, m_services);
+            MarkUnusableFile(m_state.catalogue, m_services.profiles, m_state.files.CollectionFile);
         }
         return false;
     }

@@ -106,13 +106,19 @@ Handover Main(ProgramState& state, platform::Services& services, std::string_vie
 
     state.run.RunMode = RunModeOf(commandLine);
 
-    SkipOnError([&] { LoadCollectionSettings(state, services, state.files.CollectionFile); });
+    SkipOnError([&] {
+        LoadCollectionSettings(state.model.settings, services, state.files.CollectionFile,
+                               state.run.RunMode == "/S");
+    });
 
     const int16_t folders = state.model.settings.Folders;
     state.model.FolderTable.clear();
     state.model.ResizeFolderTable(folders);
     for (int n = 1; n <= folders; ++n) {
-        SkipOnError([&] { LoadFolderTable(state, services, static_cast<int16_t>(n)); });
+        SkipOnError([&] {
+            LoadFolderTable(state.model, services.profiles, state.files.CollectionFile,
+                            CurrentResolution(state.display), static_cast<int16_t>(n));
+        });
     }
 
     SkipOnError([&] {

@@ -1,251 +1,196 @@
-// The play list: which files of a folder the show takes, in which order, and
-// the cursor through the list. Folders are real folders of empty files.
+// The play list: which files of a folder the show takes, in which order, the
+// cursor through the list, and its sort. Folders are real folders of empty
+// files. (Names in the user's order: CollationTest.cpp.)
 
 #include "catalogue/PlayList.h"
 
 #include "PlatformDoubles.h"
-#include "controls/CursorHelpers.h"
+#include "catalogue/QuickSort.h"
 #include "platform/FileSystem.h"
+#include "runtime/Conversions.h"
 
-#include <algorithm>
 #include <gtest/gtest.h>
+#include <pthread.h>
+#include <random>
 
 namespace vimbrel {
 namespace {
 
-using test::CrLf;
 using test::TempDirectory;
-using test::TestPlatform;
-using test::WriteBytes;
 using Names = std::vector<std::string>;
 
-TEST(IsSupportedFile, AcceptsTheMediaTypesInAnyCaseAndRejectsMarkedOrDottedNames) {
-    const Names patterns = DefaultSupportedPatterns();
-    const std::pair<const char*, bool> cases[] = {
-        {"holiday.jpg", true},    {"HOLIDAY.JPG", true},       {"Holiday.Jpg", true},
-        {"x_y.jpg", true},        {"song.Mp3", true},          {"clip.wmv", true},
-        {"tune.rmi", true},       {"list.m3u", true},          {"list.asx", true},
-        {"with blank.gif", true}, {"a&b.bmp", true},           {"line\nbreak.jpg", true},
-        {"\xff\xfe.avi", true},   {"holiday.jpeg", false},     {"_holiday.jpg", false},
-        {"_.jpg", false},         {"holiday.2001.jpg", false}, {"notes.txt", false},
-        {"jpg", false},           {"holiday.jpg.txt", false},  {"holiday.jp g", false},
-    };
-    for (const auto& [name, accepted] : cases) {
-        EXPECT_EQ(IsSupportedFile(patterns, name), accepted) << name;
-    }
-}
-
-TEST(IsSupportedFile, ExclusionsHoldWhateverThePatternsAdmit) {
-    const Names everything = {"*"};
-    const std::pair<const char*, bool> cases[] = {
-        {"plain", true},  {"_marked", true}, {"_marked.x", false}, {"ends.", false},
-        {"a.b.c", false}, {"a.b", true},     {"..", false},
-    };
-    for (const auto& [name, accepted] : cases) {
-        EXPECT_EQ(IsSupportedFile(everything, name), accepted) << name;
-    }
-    // The name is upper-cased before it is compared, so a pattern written in
-    // lower case never matches.
-    EXPECT_FALSE(IsSupportedFile({"*.jpg"}, "a.jpg"));
-    EXPECT_TRUE(IsSupportedFile({"*.jpg", "*.JPG"}, "a.jpg"));
-}
-
-class BuildPlayListTest : public ::testing::Test {
+class PlayListTest : public ::testing::Test {
 protected:
-    BuildPlayListTest() {
+    PlayListTest() {
         state.catalogue.SupportedPatterns = DefaultSupportedPatterns();
-        state.files.CollectionFile = "vimbrel000.ini";
         state.model.settings.CurrentFolder = 1;
         state.model.ResizeFolderTable(1);
-        UseFolder(folder.path().string(), 0);
     }
-
-    // Folder 1 of the collection file is this path, shown in this order.
-    void UseFolder(const std::string& path, int16_t randomOrder) {
-        WriteBytes(platform / "vimbrel000.ini", CrLf({"[Folder1]", "Set=" + path}));
-        state.model.FolderTable[1].RandomOrder = randomOrder;
-    }
+    ~PlayListTest() override { std::filesystem::current_path(start); }
     static void Touch(const std::filesystem::path& dir, const Names& names) {
         for (const std::string& name : names) {
-            WriteBytes(dir / name, "");
+            test::WriteBytes(dir / name, "");
         }
     }
-    Names Build() {
-        BuildPlayList(state, platform.services, "vimbrel000.ini");
+    // The list of folder 1, whose entry in the collection file names the path.
+    Names Build(const std::filesystem::path& path, std::vector<float> draws = {0.5f},
+                int16_t randomOrder = 0) {
+        test::TestPlatform platform(std::move(draws));
+        test::WriteBytes(platform / "f.ini", test::CrLf({"[Folder1]", "Set=" + path.string()}));
+        state.model.FolderTable[1].RandomOrder = randomOrder;
+        built = BuildPlayList(state.catalogue, state.model, platform.services, "f.ini");
+        EXPECT_TRUE(!built || platform.random.reseeds == 1);
+        EXPECT_TRUE(platform.messageBoxes.shown.empty());
+        EXPECT_EQ(state.catalogue.PlayListCount,
+                  static_cast<int32_t>(state.catalogue.PlayList.size()));
+        shownFolder = platform::CurrentDirectory();
         return state.catalogue.PlayList;
     }
-    TestPlatform platform;
-    TempDirectory folder;
+    const std::filesystem::path start = std::filesystem::current_path();
     ProgramState state;
+    TempDirectory folder;
+    bool built = false;
+    std::filesystem::path shownFolder;
 };
 
-TEST_F(BuildPlayListTest, SortedFolderListsItsMediaByNameAndBecomesCurrent) {
-    Touch(folder.path(), {"c.avi", "b.jpg", "notes.txt", "a.bmp", "_old.jpg"});
+// The media types in any case, odd names too, but no hidden file, no name
+// marked with a leading "_", with two dots or more, or ending with a dot,
+// and nothing of a folder inside; the order does not depend on the draws.
+TEST_F(PlayListTest, SupportedFilesSortedByNameWithoutRegardToCaseInTheFolderMadeCurrent) {
+    // clang-format off
+    Touch(folder.path(), {"c.avi", "b.jpg", "APRICOT.GIF", "apple.bmp", "Holiday.Jpg", "x_y.jpg",
+        "song.Mp3", "clip.wmv", "tune.rmi", "list.m3u", "list.asx", "notes.txt", "_old.jpg",
+        "_.jpg", "holiday.2001.jpg", "holiday.jpeg", "jpg", "ends.", "holiday.jpg.txt",
+        "holiday.jp g", ".hidden.jpg", "._resource.jpg", "with blank.jpg", "a&b.jpg",
+        "\xff\xfe.jpg", "line\nbreak.jpg", "\xc3\xbc" "ber.gif", "\xfe\xff.jpg", "Caf\xe9.bmp"});
+    // clang-format on
+    std::filesystem::create_directory(folder / "album.jpg");
+    Touch(folder / "album.jpg", {"inner.jpg"});
     state.catalogue.PlayListPosition = 2;
     state.catalogue.CurrentFile = "stale";
-    EXPECT_EQ(Build(), (Names{"a.bmp", "b.jpg", "c.avi"}));
-    EXPECT_EQ(state.catalogue.PlayListCount, 3);
+    // clang-format off
+    const Names sorted = {"a&b.jpg", "apple.bmp", "APRICOT.GIF", "b.jpg", "c.avi", "Caf\xe9.bmp",
+        "clip.wmv", "Holiday.Jpg", "line\nbreak.jpg", "list.asx", "list.m3u", "song.Mp3",
+        "tune.rmi", "\xc3\xbc" "ber.gif", "with blank.jpg", "x_y.jpg", "\xfe\xff.jpg", "\xff\xfe.jpg"};
+    // clang-format on
+    EXPECT_EQ(Build(folder.path()), sorted);
     EXPECT_EQ(state.catalogue.PlayListPosition, 0);
     EXPECT_EQ(state.catalogue.CurrentFile, "");
-    EXPECT_EQ(platform::CurrentDirectory(), std::filesystem::canonical(folder.path()));
-    EXPECT_EQ(platform.random.reseeds, 1);
+    EXPECT_EQ(shownFolder, std::filesystem::canonical(folder.path()));
+    for (const std::vector<float>& draws : {std::vector<float>{0.99f, 0.5f, 0.01f}, {0.0f}}) {
+        EXPECT_EQ(Build(folder.path(), draws), sorted);
+    }
 }
 
-TEST_F(BuildPlayListTest, SortIgnoresLetterCase) {
-    Touch(folder.path(), {"cherry.jpg", "Banana.jpg", "apple.jpg", "APRICOT.GIF"});
-    EXPECT_EQ(Build(), (Names{"apple.jpg", "APRICOT.GIF", "Banana.jpg", "cherry.jpg"}));
-}
-
-TEST_F(BuildPlayListTest, RandomOrderIsTheShuffleOfTheListGroupedByType) {
+TEST_F(PlayListTest, RandomOrderShufflesTheListGroupedByTypeInThePatternsOrder) {
     // One file per type, so that the grouped list is known whatever order
     // the file system keeps: z.asf, y.avi, x.bmp, w.gif.
     Touch(folder.path(), {"w.gif", "x.bmp", "y.avi", "z.asf", "skip.txt", "_v.jpg"});
-    TestPlatform draws({0.9f, 0.0f, 0.6f, 0.3f});
-    state.model.FolderTable[1].RandomOrder = 1;
-    WriteBytes(draws / "vimbrel000.ini", CrLf({"[Folder1]", "Set=" + folder.path().string()}));
-    BuildPlayList(state, draws.services, "vimbrel000.ini");
     // i=0 takes j=3, i=1 j=0, i=2 j=2, i=3 j=1.
-    EXPECT_EQ(state.catalogue.PlayList, (Names{"y.avi", "z.asf", "x.bmp", "w.gif"}));
-    EXPECT_EQ(draws.random.reseeds, 1);
-}
+    EXPECT_EQ(Build(folder.path(), {0.9f, 0.0f, 0.6f, 0.3f}, 1),
+              (Names{"y.avi", "z.asf", "x.bmp", "w.gif"}));
 
-TEST_F(BuildPlayListTest, ListIsGroupedByTypeInThePatternsOrder) {
-    Touch(folder.path(), {"a.wma", "b.wma", "c.mp3", "d.MP3", "e.jpg", "f.Jpg", "g.jpg", "h.avi",
-                          "i.asx", "j.asf", "notes.txt"});
+    TempDirectory types;
+    Touch(types.path(), {"a.wma", "b.wma", "c.mp3", "d.MP3", "e.jpg", "f.Jpg", "g.jpg", "h.avi",
+                         "i.asx", "j.asf"});
     // Draws that leave every entry where it is: j = floor(10 * (i + 0.5) / 10).
-    std::vector<float> draws;
-    for (int i = 0; i < 10; ++i) {
-        draws.push_back((static_cast<float>(i) + 0.5f) / 10.0f);
+    const std::vector<float> still = {0.05f, 0.15f, 0.25f, 0.35f, 0.45f,
+                                      0.55f, 0.65f, 0.75f, 0.85f, 0.95f};
+    Names order;
+    for (const std::string& name : Build(types.path(), still, 1)) {
+        order.push_back(UpperAscii(name.substr(2)));
     }
-    TestPlatform still(draws);
-    WriteBytes(still / "vimbrel000.ini", CrLf({"[Folder1]", "Set=" + folder.path().string()}));
-    state.model.FolderTable[1].RandomOrder = 1;
-    BuildPlayList(state, still.services, "vimbrel000.ini");
-
-    const Names patterns = DefaultSupportedPatterns();
-    const auto patternOf = [&](const std::string& name) {
-        return std::find_if(patterns.begin(), patterns.end(),
-                            [&](const std::string& p) { return IsSupportedFile({p}, name); }) -
-               patterns.begin();
-    };
-    ASSERT_EQ(state.catalogue.PlayList.size(), 10u);
-    std::vector<long> order;
-    for (const std::string& name : state.catalogue.PlayList) {
-        order.push_back(patternOf(name));
-    }
-    // ASF, AVI, JPG, MP3, ASX, WMA.
-    EXPECT_EQ(order, (std::vector<long>{0, 1, 4, 4, 4, 7, 7, 13, 14, 14}));
-}
-
-TEST_F(BuildPlayListTest, OddNamesAreListedAndSortedTheSameWhateverTheDraws) {
-    const Names odd = {"with blank.jpg",
-                       "a&b.jpg",
-                       "\xff\xfe.jpg",
-                       "line\nbreak.jpg",
-                       "\xc3\xbc"
-                       "ber.gif",
-                       "\xfe\xff.jpg",
-                       "Caf\xe9.bmp"};
-    Touch(folder.path(), odd);
-    Touch(folder.path(), {".hidden.jpg", "._resource.jpg"});
-    std::filesystem::create_directory(folder / "album.jpg");
-    Touch(folder / "album.jpg", {"inner.jpg"});
-
-    Names sorted = Build();
-    Names expected = odd;
-    std::sort(expected.begin(), expected.end());
-    Names listed = sorted;
-    std::sort(listed.begin(), listed.end());
-    EXPECT_EQ(listed, expected);
-
-    for (const std::vector<float>& draws : {std::vector<float>{0.99f, 0.5f, 0.01f},
-                                            std::vector<float>{0.0f}, std::vector<float>{0.7f}}) {
-        TestPlatform other(draws);
-        WriteBytes(other / "vimbrel000.ini", CrLf({"[Folder1]", "Set=" + folder.path().string()}));
-        BuildPlayList(state, other.services, "vimbrel000.ini");
-        EXPECT_EQ(state.catalogue.PlayList, sorted);
-    }
+    EXPECT_EQ(order, (Names{"ASF", "AVI", "JPG", "JPG", "JPG", "MP3", "MP3", "ASX", "WMA", "WMA"}));
 }
 
 // The caller says what happens then (the show's window names the folder).
-TEST_F(BuildPlayListTest, FolderWithoutSupportedFilesGivesAnEmptyList) {
-    for (const Names& contents : {Names{}, Names{"notes.txt", "_marked.jpg", ".hidden.jpg"}}) {
-        TestPlatform fresh;
-        TempDirectory empty;
-        Touch(empty.path(), contents);
-        WriteBytes(fresh / "vimbrel000.ini", CrLf({"[Folder1]", "Set=" + empty.path().string()}));
-        EXPECT_FALSE(BuildPlayList(state, fresh.services, "vimbrel000.ini"));
-        EXPECT_TRUE(state.catalogue.PlayList.empty());
-        EXPECT_EQ(state.catalogue.PlayListCount, 0);
-        EXPECT_TRUE(fresh.messageBoxes.shown.empty());
-    }
-}
+TEST_F(PlayListTest, FolderWithoutSupportedFilesGivesAnEmptyListAndAMissingOneTheCurrent) {
+    Touch(folder.path(), {"notes.txt", "_marked.jpg", ".hidden.jpg"});
+    EXPECT_TRUE(Build(folder.path()).empty());
+    EXPECT_FALSE(built);
 
-TEST_F(BuildPlayListTest, MissingFolderScansThePreviousCurrentDirectory) {
+    // A folder that has gone: the current directory is scanned, and stays.
     TempDirectory previous;
     Touch(previous.path(), {"left.jpg", "here.mp3"});
-    // A path that does not exist, and a collection file without the folder.
-    for (const std::string& entry : {"[Folder1]\r\nSet=" + (folder / "gone").string() + "\r\n",
-                                     std::string("[Folder2]\r\nSet=/tmp\r\n")}) {
-        platform::SetCurrentDirectory(previous.path());
-        WriteBytes(platform / "vimbrel000.ini", entry);
-        EXPECT_EQ(Build(), (Names{"here.mp3", "left.jpg"})) << entry;
-        EXPECT_EQ(platform::CurrentDirectory(), std::filesystem::canonical(previous.path()));
-    }
-
-    TempDirectory empty;
-    platform::SetCurrentDirectory(empty.path());
-    UseFolder((folder / "gone").string(), 0);
-    EXPECT_FALSE(BuildPlayList(state, platform.services, "vimbrel000.ini"));
-    EXPECT_EQ(platform::CurrentDirectory(), std::filesystem::canonical(empty.path()));
+    platform::SetCurrentDirectory(previous.path());
+    EXPECT_EQ(Build(folder / "gone"), (Names{"here.mp3", "left.jpg"}));
+    EXPECT_EQ(shownFolder, std::filesystem::canonical(previous.path()));
 }
 
-TEST_F(BuildPlayListTest, FolderOfMoreThan32767FilesIsShownWhole) {
+TEST_F(PlayListTest, FolderOfMoreThan32767FilesIsShownWhole) {
     constexpr int kFiles = 32769;
     for (int i = 0; i < kFiles; ++i) {
-        WriteBytes(folder / ("p" + std::to_string(i) + ".jpg"), "");
+        test::WriteBytes(folder / ("p" + std::to_string(i) + ".jpg"), "");
     }
-    state.model.FolderTable[1].RandomOrder = 1;
-    EXPECT_EQ(Build().size(), static_cast<std::size_t>(kFiles));
-    EXPECT_EQ(state.catalogue.PlayListCount, kFiles);
+    EXPECT_EQ(Build(folder.path(), {0.5f}, 1).size(), static_cast<std::size_t>(kFiles));
     state.catalogue.PlayListPosition = kFiles - 1;
     StepPlayList(state.catalogue);
     EXPECT_EQ(state.catalogue.PlayListPosition, 0);
 }
 
+// Forward from the last entry to the first; back (the caller lowers the
+// position by 2 first) from the first to the last. Rewinding keeps the
+// position; an empty list has no current file.
 TEST(StepPlayList, WrapsForwardAndBackAndRewindKeepsThePosition) {
-    CatalogueState list;
+    CatalogueState list, empty;
     list.PlayList = {"a.jpg", "b.jpg", "c.jpg"};
     list.PlayListCount = 3;
-    // Position before, how the caller moves it first, position after.
-    const struct {
-        int32_t from;
-        int32_t lowerBy;
-        int32_t to;
-    } steps[] = {{0, 0, 1}, {1, 0, 2}, {2, 0, 0}, {0, 2, 2}, {2, 2, 1}, {1, 2, 0}};
-    for (const auto& step : steps) {
-        list.PlayListPosition = step.from - step.lowerBy;
+    for (const auto& [from, to] : {std::pair{0, 1}, {2, 0}, {-2, 2}, {0, 1}, {-1, 0}, {1, 2}}) {
+        list.PlayListPosition = from;
         StepPlayList(list);
-        EXPECT_EQ(list.PlayListPosition, step.to) << step.from << " - " << step.lowerBy;
-        EXPECT_EQ(list.CurrentFile, list.PlayList[static_cast<std::size_t>(step.to)]);
+        EXPECT_EQ(list.PlayListPosition, to) << from;
+        EXPECT_EQ(list.CurrentFile, list.PlayList[static_cast<std::size_t>(to)]);
     }
-
-    list.PlayListPosition = 1;
-    StepPlayList(list);
     RewindPlayList(list);
-    EXPECT_EQ(list.CurrentFile, "a.jpg");
-    EXPECT_EQ(list.PlayListPosition, 2);
+    EXPECT_EQ(list.CurrentFile + std::to_string(list.PlayListPosition), "a.jpg2");
+    empty.CurrentFile = "stale";
+    StepPlayList(empty);
+    EXPECT_EQ(empty.CurrentFile + std::to_string(empty.PlayListPosition), "0");
+    empty.CurrentFile = "stale";
+    RewindPlayList(empty);
+    EXPECT_EQ(empty.CurrentFile, "");
 }
 
-TEST(StepPlayList, EmptyListHasNoCurrentFile) {
-    CatalogueState list;
-    list.CurrentFile = "stale";
-    StepPlayList(list);
-    EXPECT_EQ(list.PlayListPosition, 0);
-    EXPECT_EQ(list.CurrentFile, "");
-    list.CurrentFile = "stale";
-    RewindPlayList(list);
-    EXPECT_EQ(list.CurrentFile, "");
+using Ints = std::vector<int>;
+const auto kLess = [](int a, int b) { return a < b; };
+
+// Sorting both parts by recursion would take input in reverse order 10,000
+// calls deep, past the end of this small stack.
+void* SortEveryShape(void* failures) {
+    std::mt19937 engine(12345);
+    std::vector<Ints> inputs = {{}, {1}, {2, 1}, {1, 2}, Ints(50, 4), {}, {}, {}, {}};
+    for (int i = 0; i < 20000; ++i) {
+        inputs[5].push_back(20000 - i);
+        inputs[6].push_back(static_cast<int>(engine() % 4));
+        inputs[7].push_back(static_cast<int>(engine() % 100000));
+        if (i < 300) {
+            inputs[8].push_back(i);
+        }
+    }
+    for (const Ints& input : inputs) {
+        Ints sorted = input;
+        QuickSort(sorted, 0, static_cast<int32_t>(sorted.size()) - 1, kLess);
+        *static_cast<int*>(failures) +=
+            !std::is_sorted(sorted.begin(), sorted.end()) ||
+            !std::is_permutation(sorted.begin(), sorted.end(), input.begin(), input.end());
+    }
+    return nullptr;
+}
+
+TEST(QuickSort, OrdersEveryShapeOfInputOnASmallStackAndOnlyItsRange) {
+    pthread_attr_t attributes;
+    pthread_attr_init(&attributes);
+    pthread_attr_setstacksize(&attributes, 128 * 1024);
+    int failures = 0;
+    pthread_t thread;
+    ASSERT_EQ(pthread_create(&thread, &attributes, SortEveryShape, &failures), 0);
+    pthread_join(thread, nullptr);
+    pthread_attr_destroy(&attributes);
+    EXPECT_EQ(failures, 0);
+
+    Ints part = {9, 8, 3, 2, 1, 0};
+    QuickSort(part, 1, 4, kLess);
+    EXPECT_EQ(part, (Ints{9, 1, 2, 3, 8, 0}));
 }
 
 } // namespace

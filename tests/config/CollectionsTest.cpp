@@ -4,442 +4,219 @@
 #include "ConfigurationFixture.h"
 #include "config/CollectionFiles.h"
 
-#include <QListWidget>
-#include <QMenu>
-#include <QPushButton>
-#include <algorithm>
-#include <filesystem>
+#include <set>
 
-namespace vimbrel {
+namespace vimbrel::test {
 namespace {
 
 using platform::MessageAnswer;
-using test::ConfigurationTest;
-using test::CrLf;
-using test::ReadBytes;
-using test::WriteBytes;
 
-class CollectionsDialog : public ConfigurationTest {
-protected:
-    // A collection file as a save leaves it (RandomFolder set), with folders.
-    void Saved(int number, const std::string& description,
-               const std::vector<std::string>& folders = {}) {
-        std::string bytes = "[Options]\r\nDescription=" + description +
-                            "\r\nRandomFolder=1\r\nFolders=" + std::to_string(folders.size()) +
-                            "\r\n";
-        for (std::size_t i = 0; i < folders.size(); ++i) {
-            bytes += "[Folder" + std::to_string(i + 1) + "]\r\nSet=" + folders[i] + "\r\n";
+struct CollectionsDialog : ConfigurationTest {
+    // Collection files as a save leaves them (RandomFolder set), each
+    // "description" or "description|first folder"; the master file names
+    // collection `active`. Then start-up and the configuration dialog.
+    void Open(const std::map<int, std::string>& saved, int active) {
+        for (const auto& [number, text] : saved) {
+            const auto bar = std::min(text.find('|'), text.size());
+            WriteBytes(platform / CollectionFileName(number),
+                       CrLf({"[Options]", "Description=" + text.substr(0, bar), "RandomFolder=1",
+                             bar < text.size() ? "Folders=1" : "", "[Folder1]",
+                             "Set=" + text.substr(std::min(bar + 1, text.size()))}));
         }
-        WriteBytes(File(number), bytes);
+        WriteBytes(platform / "vimbrel.ini",
+                   CrLf({"[Options]", "Settings=" + CollectionFileName(active)}));
+        collections.reset();
+        ConfigurationTest::Open();
     }
-    void Active(const std::string& file) {
-        WriteBytes(platform / "vimbrel.ini", CrLf({"[Options]", "Settings=" + file}));
-    }
-    std::filesystem::path File(int number) const { return platform / CollectionFileName(number); }
-    std::string Master() const { return ReadBytes(platform / "vimbrel.ini"); }
-
-    // Start-up, the configuration dialog, then the collections over it.
     Collections& OpenCollections() {
-        Open();
         collections = std::make_unique<Collections>(state, platform.services, *dialog);
         collections->Form_Load();
+        collections->show();
+        QApplication::setActiveWindow(collections.get());
         return *collections;
     }
-
-    std::vector<std::string> Column(const QListWidget* list) const {
-        std::vector<std::string> texts;
-        for (int i = 0; i < list->count(); ++i) {
-            texts.push_back(list->item(i)->text().toStdString());
+    // The settings directory: each file (vimbrel007.ini as 7, vimbrel.ini
+    // as "master") with the description it holds, the file it names, or its
+    // bytes; then the collection file in use, and the name and first folder
+    // the configuration dialog shows.
+    std::string Disk() const {
+        std::set<std::string> names;
+        for (const auto& entry :
+             std::filesystem::directory_iterator(platform.settingsDirectory())) {
+            names.insert(entry.path().filename().string());
         }
-        return texts;
+        std::string disk;
+        for (const std::string& name : names) {
+            std::string text =
+                is_directory(platform / name) ? "folder" : ReadBytes(platform / name);
+            for (const std::string key : {"Description=", "Settings="}) {
+                if (const auto at = text.find(key); at != std::string::npos) {
+                    text = text.substr(at + key.size(), text.find('\r', at) - at - key.size());
+                }
+            }
+            disk += Short(name) + ":" + Short(text) + " ";
+        }
+        return disk + "| " + Short(state.files.CollectionFile) + " " +
+               dialog->CollectionName->text().toStdString() + " " +
+               Short(dialog->List_Folders->item(0)->text().toStdString());
     }
-    std::string SelectedFile() const {
-        return collections->List2->currentItem()->text().toStdString();
+    static std::string Short(const std::string& name) {
+        const auto number = CollectionNumber(name.substr(0, 10) + ".ini");
+        return name == "vimbrel.ini"    ? "master"
+               : name == kToBegin       ? "-"
+               : !number                ? name
+               : name.ends_with(".bak") ? std::to_string(*number) + ".bak"
+                                        : std::to_string(*number);
     }
     void Click(const std::string& file) {
-        const std::vector<std::string> files = Column(collections->List2);
-        const auto at = std::find(files.begin(), files.end(), file);
-        ASSERT_NE(at, files.end()) << file;
-        collections->List1->setCurrentRow(static_cast<int>(at - files.begin()));
+        const auto found =
+            collections->List2->findItems(QString::fromStdString(file), Qt::MatchExactly);
+        ASSERT_EQ(found.size(), 1) << file;
+        collections->List1->setCurrentRow(collections->List2->row(found[0]));
     }
     void Delete(const std::string& file, MessageAnswer answer = MessageAnswer::Yes) {
         Click(file);
         platform.messageBoxes.answers = {answer};
         collections->Delete_Collection->trigger();
     }
-
     std::unique_ptr<Collections> collections;
 };
 
-TEST_F(CollectionsDialog, ListsTheCollectionsByDescription) {
-    Saved(0, "<default collection>");
-    Saved(1, "Holidays");
-    WriteBytes(File(2), CrLf({"[Options]", "Description=Hidden", "RandomFolder=9"}));
-    WriteBytes(File(3), CrLf({"[Options]", "Description=New Collection (3)"}));
-    WriteBytes(File(4), CrLf({"[Options]", "RandomFolder=0"}));
+TEST_F(CollectionsDialog, ListsTheCollectionsInFileNameOrder) {
+    WriteBytes(platform / "vimbrel002.ini", CrLf({"[Options]", "Description=H", "RandomFolder=9"}));
+    WriteBytes(platform / "vimbrel003.ini", CrLf({"[Options]", "Description=Never saved"}));
+    WriteBytes(platform / "vimbrel004.ini", CrLf({"[Options]", "RandomFolder=0"}));
     WriteBytes(platform / "foreign.ini", CrLf({"[Options]", "Colour=red"}));
     WriteBytes(platform / "holiday.ini",
                CrLf({"[Options]", "Description=Named", "RandomFolder=1"}));
-    Active("vimbrel001.ini");
+    Open({{6, "C6"}, {0, "<default collection>"}, {5, "C5"}, {1, "Holidays"}}, 1);
     Collections& c = OpenCollections();
-
-    EXPECT_EQ(c.windowTitle(), "Vimbrel 4.0 Collections");
-    EXPECT_EQ(c.List1->toolTip(), "Right-click for options.");
-    EXPECT_FALSE(c.List2->isVisibleTo(&c));
-    std::vector<std::pair<std::string, std::string>> rows;
+    QString listed;
     for (int i = 0; i < c.List1->count(); ++i) {
-        rows.emplace_back(c.List2->item(i)->text().toStdString(),
-                          c.List1->item(i)->text().toStdString());
+        listed += (i == c.List1->currentRow() ? "*" : "") + c.List2->item(i)->text() + "=" +
+                  c.List1->item(i)->text() + " ";
     }
-    std::sort(rows.begin(), rows.end());
-    const std::vector<std::pair<std::string, std::string>> expected = {
-        {"holiday.ini", "Named"},
-        {"vimbrel000.ini", "<default collection>"},
-        {"vimbrel001.ini", "Holidays"},
-        {"vimbrel004.ini", "<unknown>"}};
-    EXPECT_EQ(rows, expected);
-    EXPECT_EQ(Column(c.List3), (std::vector<std::string>{"holiday.ini", "vimbrel000.ini",
-                                                         "vimbrel001.ini", "vimbrel004.ini"}));
-    // The active collection is the one selected, and it can be deleted.
-    EXPECT_EQ(SelectedFile(), "vimbrel001.ini");
-    EXPECT_EQ(c.List1->currentItem()->text(), "Holidays");
+    EXPECT_EQ(listed.toStdString(), "holiday.ini=Named vimbrel000.ini=<default collection> "
+                                    "*vimbrel001.ini=Holidays vimbrel004.ini=<unknown> "
+                                    "vimbrel005.ini=C5 vimbrel006.ini=C6 ");
     EXPECT_TRUE(c.Delete_Collection->isEnabled());
     Click("vimbrel000.ini");
     EXPECT_FALSE(c.Delete_Collection->isEnabled());
 }
 
-// A directory lists its files in no order of its own; the dialog lists
-// them by file name.
-TEST_F(CollectionsDialog, ListsInFileNameOrder) {
-    const std::vector<int> numbers = {6, 2, 0, 5, 1, 4, 3};
-    for (const int number : numbers) {
-        Saved(number, "Collection " + std::to_string(number));
-    }
-    Active("vimbrel000.ini");
-    Collections& c = OpenCollections();
-    std::vector<std::string> expected;
-    for (int number = 0; number <= 6; ++number) {
-        expected.push_back(CollectionFileName(number));
-    }
-    EXPECT_EQ(Column(c.List2), expected);
-}
-
-// Every control of both windows within its window's client area.
-TEST_F(CollectionsDialog, EveryControlLiesInsideItsWindow) {
-    Saved(0, "<default collection>");
-    Active("vimbrel000.ini");
-    Collections& c = OpenCollections();
-    for (QWidget* window : {static_cast<QWidget*>(dialog.get()), static_cast<QWidget*>(&c)}) {
-        for (QWidget* control : window->findChildren<QWidget*>()) {
-            if (!control->isVisibleTo(window) || control->isWindow()) {
-                continue;
-            }
-            const QRect area(control->mapTo(window, QPoint(0, 0)), control->size());
-            EXPECT_TRUE(window->rect().contains(area))
-                << window->windowTitle().toStdString() << ": " << control->metaObject()->className()
-                << " " << control->objectName().toStdString() << " at " << area.y() << "+"
-                << area.height() << " in " << window->height();
-        }
-    }
-}
-
-TEST_F(CollectionsDialog, AClickPreviewsAndEveryWayOutButOkBringsTheActiveBack) {
-    enum class Way { Cancel, Escape, CloseBox };
-    for (const Way way : {Way::Cancel, Way::Escape, Way::CloseBox}) {
-        SCOPED_TRACE(static_cast<int>(way));
-        Saved(0, "<default collection>");
-        Saved(1, "Holidays", {"/m/a"});
-        Saved(2, "Work", {"/w/x", "/w/y"});
-        Active("vimbrel001.ini");
-        const std::string master = Master();
+TEST_F(CollectionsDialog, AClickShowsTheCollectionAndOnlyOkMakesItActive) {
+    for (const int way : {0, 1, 2, 3}) { // Cancel, Escape, the close box, OK
+        SCOPED_TRACE(way);
+        Open({{0, "<default collection>"}, {1, "Holidays|/m/a"}, {2, "Work|/w/x"}}, 1);
         Collections& c = OpenCollections();
-        c.show();
-
         Click("vimbrel002.ini");
-        EXPECT_EQ(state.model.settings.Description, "Work");
-        EXPECT_EQ(state.model.settings.Folders, 2);
-        EXPECT_EQ(dialog->CollectionName->text(), "Work");
-        EXPECT_EQ(dialog->List_Folders->count(), 2);
-        EXPECT_EQ(state.files.CollectionFile, "vimbrel001.ini");
-
-        if (way == Way::Cancel) {
-            c.Command8->click();
-        } else if (way == Way::Escape) {
-            QTest::keyClick(c.List1, Qt::Key_Escape);
-        } else {
-            c.close();
-        }
+        EXPECT_EQ(Disk(), "master:1 0:<default collection> 1:Holidays 2:Work | 1 Work /w/x");
+        way == 0   ? c.Command8->click()
+        : way == 1 ? QTest::keyClick(c.List1, Qt::Key_Escape)
+        : way == 2 ? (void)c.close()
+                   : c.Command7->click();
         EXPECT_FALSE(c.isVisible());
-        EXPECT_EQ(c.result(), QDialog::Rejected);
-        EXPECT_EQ(state.model.settings.Description, "Holidays");
-        EXPECT_EQ(dialog->CollectionName->text(), "Holidays");
-        EXPECT_EQ(dialog->List_Folders->item(0)->text(), "/m/a");
-        EXPECT_EQ(state.files.CollectionFile, "vimbrel001.ini");
-        EXPECT_EQ(Master(), master);
-        collections.reset();
-        dialog.reset();
+        EXPECT_EQ(Disk(),
+                  way == 3 ? "master:2 0:<default collection> 1:Holidays 2:Work | 2 Work /w/x"
+                           : "master:1 0:<default collection> 1:Holidays 2:Work | 1 Holidays /m/a");
     }
 }
 
-TEST_F(CollectionsDialog, OkMakesTheClickedCollectionActive) {
-    Saved(0, "<default collection>");
-    Saved(1, "Holidays");
-    Saved(2, "Work", {"/w/x"});
-    Active("vimbrel001.ini");
-    Collections& c = OpenCollections();
-    Click("vimbrel002.ini");
-    c.Command7->click();
-    EXPECT_EQ(c.result(), QDialog::Accepted);
-    EXPECT_EQ(Master(), CrLf({"[Options]", "Settings=vimbrel002.ini"}));
-    EXPECT_EQ(state.files.CollectionFile, "vimbrel002.ini");
-    EXPECT_EQ(state.model.settings.Description, "Work");
-    EXPECT_EQ(dialog->List_Folders->item(0)->text(), "/w/x");
-}
-
-TEST_F(CollectionsDialog, DeletingClosesUpTheNumbersWhileBackupsKeepTheirNames) {
-    for (int k = 0; k <= 3; ++k) {
-        Saved(k, k == 0 ? "<default collection>" : "C" + std::to_string(k));
-        WriteBytes(platform / ("vimbrel00" + std::to_string(k) + ".bak"),
-                   "backup " + std::to_string(k));
+// Deleting moves the following collection files down a number, up to the
+// first number without one; backups keep their names; the active
+// collection follows its file, or is the default one once deleted. Above
+// 999 there is no number: "New..." then takes the lowest free one.
+TEST_F(CollectionsDialog, Deleting) {
+    for (const char* backup : {"vimbrel001.bak", "vimbrel002.bak", "vimbrel003.bak"}) {
+        WriteBytes(platform / backup, "old");
     }
-    Active("vimbrel000.ini");
+    Open({{0, "C0"}, {1, "C1"}, {2, "C2"}, {3, "C3"}, {4, "C4"}, {6, "C6"}, {999, "C999"}}, 3);
     Collections& c = OpenCollections();
-    const std::string second = ReadBytes(File(2));
-    const std::string third = ReadBytes(File(3));
-
+    Click("vimbrel001.ini");
+    const std::string before = Disk();
     Delete("vimbrel001.ini", MessageAnswer::No);
-    EXPECT_EQ(platform.messageBoxes.shown.back().text, "Delete the collection \"C1\" ?");
-    EXPECT_EQ(platform.messageBoxes.shown.back().icon, platform::MessageIcon::Question);
-    EXPECT_TRUE(std::filesystem::exists(File(1)));
-
+    EXPECT_EQ(Asked(), "Delete the collection \"C1\" ? (question, yes/no) ");
+    EXPECT_EQ(Disk(), before);
     Delete("vimbrel001.ini");
-    EXPECT_EQ(ReadBytes(File(1)), second);
-    EXPECT_EQ(ReadBytes(File(2)), third);
-    EXPECT_FALSE(std::filesystem::exists(File(3)));
-    EXPECT_FALSE(std::filesystem::exists(platform / "vimbrel001.bak"));
-    EXPECT_EQ(ReadBytes(platform / "vimbrel002.bak"), "backup 2");
-    EXPECT_EQ(ReadBytes(platform / "vimbrel003.bak"), "backup 3");
-    EXPECT_EQ(Master(), CrLf({"[Options]", "Settings=vimbrel000.ini"}));
-    // Listed afresh, with the default collection selected and shown.
-    EXPECT_EQ(c.List1->count(), 3);
-    EXPECT_EQ(SelectedFile(), "vimbrel000.ini");
-    EXPECT_EQ(dialog->CollectionName->text(), "<default collection>");
-}
-
-TEST_F(CollectionsDialog, DeletingTheActiveCollectionMakesTheDefaultActive) {
-    for (int k = 0; k <= 3; ++k) {
-        Saved(k, "C" + std::to_string(k));
-    }
-    Active("vimbrel002.ini");
-    Collections& c = OpenCollections();
+    EXPECT_EQ(Disk(), "master:2 0:C0 1:C2 2.bak:old 2:C3 3.bak:old 3:C4 6:C6 999:C999 | 2 C0 -");
     Delete("vimbrel002.ini");
-    EXPECT_EQ(Master(), CrLf({"[Options]", "Settings=vimbrel000.ini"}));
-    EXPECT_EQ(state.files.CollectionFile, "vimbrel000.ini");
-    EXPECT_NE(ReadBytes(File(2)).find("Description=C3"), std::string::npos);
-    c.Command8->click();
-    EXPECT_EQ(state.model.settings.Description, "C0");
-}
-
-TEST_F(CollectionsDialog, TheActiveCollectionFollowsItsFileDownANumber) {
-    for (int k = 0; k <= 3; ++k) {
-        Saved(k, "C" + std::to_string(k));
-    }
-    Active("vimbrel003.ini");
-    Collections& c = OpenCollections();
-    Delete("vimbrel001.ini");
-    EXPECT_EQ(Master(), CrLf({"[Options]", "Settings=vimbrel002.ini"}));
-    EXPECT_EQ(state.files.CollectionFile, "vimbrel002.ini");
-    EXPECT_NE(ReadBytes(File(2)).find("Description=C3"), std::string::npos);
-    c.Command8->click();
-    EXPECT_EQ(state.model.settings.Description, "C3");
-}
-
-TEST_F(CollectionsDialog, TheDefaultCollectionIsNeverDeleted) {
-    Saved(0, "<default collection>");
-    Saved(1, "Holidays");
-    Active("vimbrel000.ini");
-    Collections& c = OpenCollections();
-    c.show();
+    EXPECT_EQ(Disk(), "master:0 0:C0 1:C2 2:C4 3.bak:old 6:C6 999:C999 | 0 C0 -");
+    // The default collection stays.
     Click("vimbrel000.ini");
     QTest::keyClick(c.List1, Qt::Key_Delete);
-    ASSERT_EQ(platform.messageBoxes.shown.size(), 1u);
-    EXPECT_EQ(platform.messageBoxes.shown[0].text, "The default collection may not be deleted.");
-    EXPECT_EQ(platform.messageBoxes.shown[0].icon, platform::MessageIcon::Information);
-    EXPECT_TRUE(std::filesystem::exists(File(0)));
-    EXPECT_TRUE(std::filesystem::exists(File(1)));
+    EXPECT_EQ(platform.messageBoxes.shown.back().text,
+              "The default collection may not be deleted.");
+    c.New_Collection->trigger();
+    EXPECT_EQ(Disk(), "master:3 0:C0 1:C2 2:C4 3.bak:old 3:New Collection (3) 6:C6 999:C999 | 3 "
+                      "New Collection (3) -");
 }
 
-TEST_F(CollectionsDialog, NewTakesTheNextNumberAndAsksForFoldersAtOnce) {
-    Saved(0, "<default collection>");
-    Saved(1, "Holidays", {"/m/a"});
-    Saved(2, "Work");
-    // Never saved, so not listed: its number is given again.
-    WriteBytes(File(3), CrLf({"[Options]", "Description=New Collection (3)", "Set=old"}));
-    Active("vimbrel001.ini");
+// "New..." takes the number after the highest listed one, passing over what
+// is no collection but for one never saved, and asks for folders at once.
+TEST_F(CollectionsDialog, New) {
+    std::filesystem::create_directory(platform / "vimbrel002.ini");
+    WriteBytes(platform / "vimbrel003.ini", CrLf({"[Options]", "Description=Old", "Set=old"}));
+    WriteBytes(platform / "zzz.ini", CrLf({"[Options]", "Description=Z", "RandomFolder=0"}));
+    Open({{0, "<default collection>"}, {1, "Holidays|/m/a"}}, 1);
     Collections& c = OpenCollections();
-    c.show();
     QTest::keyClick(c.List1, Qt::Key_Insert);
-
-    EXPECT_EQ(ReadBytes(File(3)), CrLf({"[Options]", "Description=New Collection (3)"}));
-    EXPECT_EQ(Master(), CrLf({"[Options]", "Settings=vimbrel003.ini"}));
-    EXPECT_EQ(state.files.CollectionFile, "vimbrel003.ini");
-    EXPECT_EQ(state.model.settings.Description, "New Collection (3)");
-    EXPECT_EQ(state.model.settings.Folders, 0);
-    EXPECT_EQ(dialog->List_Folders->item(0)->text(), "<TO BEGIN: right-click to add folder(s)>");
-    ASSERT_EQ(folderPicker.prompts.size(), 1u);
-    EXPECT_EQ(folderPicker.prompts[0],
-              "Select a folder that contains sub-folders to use with Vimbrel :");
+    EXPECT_EQ(Disk(), "master:3 0:<default collection> 1:Holidays 2:folder 3:New Collection (3) "
+                      "zzz.ini:Z | 3 New Collection (3) -");
+    EXPECT_EQ(ReadBytes(platform / "vimbrel003.ini"),
+              CrLf({"[Options]", "Description=New Collection (3)"}));
+    EXPECT_EQ(Asked(), "[Select a folder that contains sub-folders to use with Vimbrel :] ");
     EXPECT_EQ(c.result(), QDialog::Accepted);
     EXPECT_FALSE(c.isVisible());
 }
 
-TEST_F(CollectionsDialog, NewNeverWritesOverAnythingButANeverSavedCollection) {
-    Saved(0, "<default collection>");
-    Saved(1, "Holidays");
-    // A folder where the next file would go, and a collection named freely
-    // that sorts last: neither is written over.
-    std::filesystem::create_directory(File(2));
-    WriteBytes(platform / "zzz.ini", CrLf({"[Options]", "Description=Z", "RandomFolder=0"}));
-    Active("vimbrel001.ini");
-    const std::string holidays = ReadBytes(File(1));
-    Collections& c = OpenCollections();
-    c.New_Collection->trigger();
-    EXPECT_EQ(ReadBytes(File(3)), CrLf({"[Options]", "Description=New Collection (3)"}));
-    EXPECT_EQ(ReadBytes(File(1)), holidays);
-    EXPECT_TRUE(std::filesystem::is_directory(File(2)));
-    EXPECT_EQ(Master(), CrLf({"[Options]", "Settings=vimbrel003.ini"}));
-}
-
-TEST_F(CollectionsDialog, ThousandCollectionsAreTheMost) {
+TEST_F(CollectionsDialog, AThousandCollectionsAreTheMost) {
+    std::map<int, std::string> saved;
     for (int k = 0; k < kMostCollections; ++k) {
-        Saved(k, "C" + std::to_string(k));
+        saved[k] = "C" + std::to_string(k);
     }
-    Active("vimbrel000.ini");
-    const std::string master = Master();
+    Open(saved, 0);
     Collections& c = OpenCollections();
-    EXPECT_EQ(c.List1->count(), 1000);
+    const std::string before = Disk();
     c.New_Collection->trigger();
-    ASSERT_EQ(platform.messageBoxes.shown.size(), 1u);
-    EXPECT_EQ(platform.messageBoxes.shown[0].text,
-              "This version of Vimbrel only supports 1000 Collections. You will have to delete "
-              "one or more curent Collections in order to create any new ones.");
-    EXPECT_EQ(Master(), master);
-    EXPECT_TRUE(folderPicker.prompts.empty());
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(platform.settingsDirectory()),
-                            std::filesystem::directory_iterator()),
-              1001);
-
+    EXPECT_EQ(Asked(), std::string(kTooManyCollections) + " (info) ");
+    EXPECT_EQ(Disk(), before);
     // Once one is deleted there is room again, at the end.
     Delete("vimbrel500.ini");
-    EXPECT_FALSE(std::filesystem::exists(File(999)));
     c.New_Collection->trigger();
-    EXPECT_EQ(ReadBytes(File(999)), CrLf({"[Options]", "Description=New Collection (999)"}));
+    EXPECT_EQ(ReadBytes(platform / "vimbrel999.ini"),
+              CrLf({"[Options]", "Description=New Collection (999)"}));
 }
 
-TEST_F(CollectionsDialog, GapsAndAHighNumberLeftByHand) {
-    Saved(0, "<default collection>");
-    Saved(1, "One");
-    Saved(3, "Three");
-    Saved(999, "Last");
-    Active("vimbrel003.ini");
-    Collections& c = OpenCollections();
-    // The renumbering stops at the first missing number.
-    Delete("vimbrel001.ini");
-    EXPECT_FALSE(std::filesystem::exists(File(1)));
-    EXPECT_TRUE(std::filesystem::exists(File(3)));
-    EXPECT_EQ(state.files.CollectionFile, "vimbrel003.ini");
-    // Above 999 there is no number: the lowest free one is taken.
-    c.New_Collection->trigger();
-    EXPECT_EQ(ReadBytes(File(1)), CrLf({"[Options]", "Description=New Collection (1)"}));
-    EXPECT_TRUE(platform.messageBoxes.shown.size() == 1u); // the question only
-}
-
-TEST_F(CollectionsDialog, TwoCollectionsOfOneNameOpenOnTheActiveOne) {
-    Saved(0, "<default collection>");
-    Saved(1, "Same", {"/first"});
-    Saved(2, "Same", {"/second"});
-    Active("vimbrel002.ini");
-    Collections& c = OpenCollections();
-    EXPECT_EQ(SelectedFile(), "vimbrel002.ini");
-    EXPECT_EQ(dialog->List_Folders->item(0)->text(), "/second");
-    c.Command7->click();
-    EXPECT_EQ(Master(), CrLf({"[Options]", "Settings=vimbrel002.ini"}));
-}
-
-TEST_F(CollectionsDialog, AMasterFileNamingAVanishedCollection) {
-    Saved(0, "<default collection>");
-    Saved(1, "Holidays");
-    Active("vimbrel005.ini");
-    Open();
+// The active collection is selected by its file, or else by the name shown.
+TEST_F(CollectionsDialog, TheActiveOneIsSelected) {
+    Open({{0, "<default collection>"}, {1, "Same|/first"}, {2, "Same|/second"}}, 2);
+    OpenCollections();
+    EXPECT_EQ(Disk(), "master:2 0:<default collection> 1:Same 2:Same | 2 Same /second");
     // Deleted by hand while the configuration dialog is open.
-    std::filesystem::remove(File(5));
-    collections = std::make_unique<Collections>(state, platform.services, *dialog);
-    collections->Form_Load();
-    // Not listed: the collection of the name shown is selected instead.
-    EXPECT_EQ(SelectedFile(), "vimbrel000.ini");
+    Open({{1, "Holidays"}}, 5);
+    std::filesystem::remove(platform / "vimbrel005.ini");
+    OpenCollections();
+    EXPECT_EQ(collections->List2->currentItem()->text(), "vimbrel000.ini");
     collections->Command8->click();
-    EXPECT_EQ(state.model.settings.Folders, 0);
-    EXPECT_EQ(state.model.settings.Description, "<default collection>");
-    EXPECT_FALSE(std::filesystem::exists(File(5)));
-    EXPECT_TRUE(std::filesystem::exists(File(1)));
-    EXPECT_EQ(Master(), CrLf({"[Options]", "Settings=vimbrel005.ini"}));
+    EXPECT_EQ(Disk(),
+              "master:5 0:<default collection> 1:Holidays 2:Same | 5 <default collection> -");
 }
 
 TEST_F(CollectionsDialog, TheListsMenuByMouseAndByEnter) {
-    Saved(0, "<default collection>");
-    Saved(1, "Holidays");
-    Active("vimbrel001.ini");
+    Open({{0, "<default collection>"}, {1, "Holidays"}}, 1);
     Collections& c = OpenCollections();
-    c.show();
-    QApplication::setActiveWindow(&c);
-    const QList<QAction*> items = c.Collection_Menu->actions();
-    ASSERT_EQ(items.size(), 2);
-    EXPECT_EQ(items[0]->text(), "New...");
-    EXPECT_EQ(items[1]->text(), "Delete...");
-
     QTest::keyClick(c.List1, Qt::Key_Return);
     EXPECT_TRUE(c.Collection_Menu->isVisible());
-    EXPECT_TRUE(c.isVisible()); // Enter pressed no button
     c.Collection_Menu->hide();
-
-    QWidget* viewport = c.List1->viewport();
-    QTest::mouseClick(viewport, Qt::RightButton, {}, QPoint(10, 5));
+    QTest::mouseClick(c.List1->viewport(), Qt::RightButton, {}, QPoint(10, 5));
     EXPECT_TRUE(c.Collection_Menu->isVisible());
     c.Collection_Menu->hide();
-
     // Keys with Shift, Ctrl or Alt held do nothing.
     QTest::keyClick(c.List1, Qt::Key_Insert, Qt::ShiftModifier);
     QTest::keyClick(c.List1, Qt::Key_Delete, Qt::ControlModifier);
-    EXPECT_TRUE(platform.messageBoxes.shown.empty());
-    EXPECT_FALSE(std::filesystem::exists(File(2)));
-    EXPECT_TRUE(c.isVisible());
-}
-
-TEST_F(CollectionsDialog, TheFolderListsDoubleClickSavesAndOpensTheCollections) {
-    Saved(0, "<default collection>");
-    Saved(1, "Holidays", {"/m/a"});
-    Saved(2, "Work", {"/w/x"});
-    Active("vimbrel001.ini");
-    Configuration& d = OpenShown();
-    d.CollectionName->setText("Trips");
-    std::vector<std::string> listed;
-    WhenCollectionsOpen([&](Collections& shown) {
-        for (int i = 0; i < shown.List1->count(); ++i) {
-            listed.push_back(shown.List1->item(i)->text().toStdString());
-        }
-        shown.List1->setCurrentRow(
-            static_cast<int>(std::find(listed.begin(), listed.end(), "Work") - listed.begin()));
-        shown.Command7->click();
-    });
-    QTest::mouseDClick(d.List_Folders->viewport(), Qt::LeftButton, {},
-                       d.List_Folders->visualItemRect(d.List_Folders->item(0)).center());
-    std::sort(listed.begin(), listed.end());
-    EXPECT_EQ(listed, (std::vector<std::string>{"<default collection>", "Trips", "Work"}));
-    EXPECT_NE(ReadBytes(File(1)).find("Description=Trips"), std::string::npos);
-    EXPECT_EQ(Master(), CrLf({"[Options]", "Settings=vimbrel002.ini"}));
-    EXPECT_EQ(d.CollectionName->text(), "Work");
-    EXPECT_TRUE(d.isVisible());
+    EXPECT_EQ(Asked(), "");
+    EXPECT_TRUE(c.isVisible()); // Enter pressed no button
 }
 
 } // namespace
-} // namespace vimbrel
+} // namespace vimbrel::test

@@ -1,232 +1,183 @@
-// The dialog as it opens over a collection, and what OK, Cancel and the
-// close box leave on disk.
+// The configuration dialog over collection files as people and other systems
+// write them: what it shows (see Shown()), what the user does, and what OK
+// then writes, byte for byte, with the previous file kept as the backup.
 
 #include "ConfigurationFixture.h"
-#include "config/ConfigurationRules.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QFrame>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPushButton>
-#include <QScrollBar>
-
-namespace vimbrel {
+namespace vimbrel::test {
 namespace {
 
-using test::ConfigurationTest;
-using test::CrLf;
+struct Case {
+    const char* name;
+    std::vector<std::string> file;
+    std::function<void(ConfigurationTest&)> act;
+    std::string shown; // not compared when empty
+    std::string saved;
+};
 
-std::vector<QWidget*> FolderOptionControls(const Configuration& d) {
-    return {d.HScroll_Interval, d.Check_Center,     d.Check_RandomOrder, d.Check_Captions,
-            d.Command1,         d.Combo_ImageScale, d.Combo_VideoScale,  d.Combo_Resolution};
+void PrintTo(const Case& row, std::ostream* out) {
+    *out << row.name;
 }
 
-std::vector<std::pair<QString, int>> ListItems(const QListWidget* list) {
-    std::vector<std::pair<QString, int>> items;
-    for (int i = 0; i < list->count(); ++i) {
-        items.emplace_back(list->item(i)->text(), list->item(i)->data(Qt::UserRole).toInt());
-    }
-    return items;
-}
+class ConfigurationDialog : public ConfigurationTest, public ::testing::WithParamInterface<Case> {};
 
-TEST_F(ConfigurationTest, FreshCollectionShowsThePlaceholderAndNoFolderOptions) {
+TEST_P(ConfigurationDialog, ShowsTheCollectionAndOkSavesIt) {
+    WriteCollection(GetParam().file);
     Configuration& d = Open();
-    EXPECT_EQ(d.windowTitle(), "Vimbrel 4.0 Configuration");
-    ASSERT_EQ(d.List_Folders->count(), 1);
-    EXPECT_EQ(d.List_Folders->item(0)->text(), "<TO BEGIN: right-click to add folder(s)>");
-    EXPECT_EQ(d.List_Folders->currentRow(), 0);
-    EXPECT_EQ(state.model.settings.CurrentFolder, 0);
-    for (const QWidget* control : FolderOptionControls(d)) {
-        EXPECT_FALSE(control->isEnabled()) << control->metaObject()->className();
-    }
-    // The default collection's name stays as it is.
-    EXPECT_EQ(d.CollectionName->text(), "<default collection>");
-    EXPECT_FALSE(d.CollectionName->isEnabled());
-    EXPECT_EQ(d.Label10->text(), "Mouse Sensitivity = 4");
-    EXPECT_TRUE(d.Check_Random->isChecked());
-    EXPECT_EQ(d.Combo_ImageScale->count(), 4);
-    EXPECT_EQ(d.Combo_ImageScale->itemText(3), "Size Images To Fit");
-    EXPECT_EQ(d.Combo_VideoScale->itemText(2), "Half Screen Videos");
-}
-
-TEST_F(ConfigurationTest, OnlyTheDefaultNameExactlyIsLocked) {
-    const std::pair<const char*, bool> cases[] = {
-        {"<default collection>", false},
-        {"<Default Collection>", true},
-        {"Holidays", true},
-    };
-    for (const auto& [name, editable] : cases) {
-        WriteCollection({std::string("Description=") + name}, {});
-        Configuration& d = Open();
-        EXPECT_EQ(d.CollectionName->text(), name);
-        EXPECT_EQ(d.CollectionName->isEnabled(), editable) << name;
-    }
-}
-
-TEST_F(ConfigurationTest, KeysShowInUpperCaseAndAreUsableOnlyWithSpecialKeys) {
-    for (const int special : {0, 1}) {
-        WriteCollection({"key_Special=" + std::to_string(special), "key_Pause=106"}, {});
-        Configuration& d = Open();
-        const std::vector<QLineEdit*> fields = {d.Text4, d.Text5, d.Text6,
-                                                d.Text7, d.Text8, d.Text9};
-        const QStringList shown = {"J", "N", "P", "R", "S", "F"};
-        for (std::size_t i = 0; i < fields.size(); ++i) {
-            EXPECT_EQ(fields[i]->text(), shown[static_cast<qsizetype>(i)]);
-            EXPECT_EQ(fields[i]->isEnabled(), special == 1);
-        }
-        EXPECT_EQ(d.Check_Beep->isEnabled(), special == 1);
-        EXPECT_EQ(d.Check_Special->isChecked(), special == 1);
-    }
-}
-
-TEST_F(ConfigurationTest, ResolutionsAreTheModesOfTheDesktopsDepthInOrder) {
-    test::TableModeSource modes(
-        24, {{24, 640, 480}, {16, 800, 600}, {24, 800, 600}, {24, 1024, 768}, {32, 1280, 1024}});
-    Main(state, platform.services, "/C");
-    EnumerateDisplayModes(state.display, modes, 800 * 15, 600 * 15);
-    Configuration d(state, platform.services, folderPicker, colorPicker);
-    d.Form_Load();
-    QStringList entries;
-    for (int i = 0; i < d.Combo_Resolution->count(); ++i) {
-        entries << d.Combo_Resolution->itemText(i);
-    }
-    EXPECT_EQ(entries, QStringList({"640x480", "800x600", "1024x768"}));
-}
-
-TEST_F(ConfigurationTest, FoldersAreSortedIgnoringCaseAndTheCurrentOneIsShown) {
-    WriteCollection({"CurrentFolder=3"},
-                    {{"/media/beach", {}},
-                     {"/media/Alps", {}},
-                     {"/media/castles",
-                      {"Interval=75", "Captions=1", "Center=1", "ImageScale=3", "RandomOrder=0",
-                       "VideoScale=2", "Resolution=0", "Background=255"}}});
-    Configuration& d = Open();
-    const std::vector<std::pair<QString, int>> expected = {
-        {"/media/Alps", 2}, {"/media/beach", 1}, {"/media/castles", 3}};
-    EXPECT_EQ(ListItems(d.List_Folders), expected);
-    EXPECT_EQ(d.List_Folders->currentRow(), 2);
-    EXPECT_EQ(d.HScroll_Interval->value(), 75);
-    EXPECT_EQ(d.Label1->text(), "Interval = 1 minutes and 15 seconds");
-    EXPECT_TRUE(d.Check_Captions->isChecked());
-    EXPECT_TRUE(d.Check_Center->isChecked());
-    EXPECT_FALSE(d.Check_RandomOrder->isChecked());
-    EXPECT_EQ(d.Combo_ImageScale->currentIndex(), 3);
-    EXPECT_EQ(d.Combo_VideoScale->currentIndex(), 2);
-    EXPECT_EQ(d.Combo_Resolution->currentIndex(), 0);
-    EXPECT_EQ(d.Picture1->palette().color(QPalette::Window), QColor(255, 0, 0));
-    for (const QWidget* control : FolderOptionControls(d)) {
-        EXPECT_TRUE(control->isEnabled());
-    }
-
-    // Clicking another folder makes it current and shows its options.
-    d.List_Folders->setCurrentRow(0);
-    EXPECT_EQ(state.model.settings.CurrentFolder, 2);
-    EXPECT_EQ(d.Label1->text(), "Interval = 0 minutes and 3 seconds");
-    EXPECT_EQ(d.Combo_ImageScale->currentIndex(), 2);
-    EXPECT_EQ(d.Picture1->palette().color(QPalette::Window), QColor(0, 0, 0));
-}
-
-TEST_F(ConfigurationTest, StoredValuesOutsideTheControlsLeaveThemAsTheyWere) {
-    WriteCollection({"CurrentFolder=1", "MouseMoves=500"},
-                    {{"/media/a", {"Interval=20", "ImageScale=1"}},
-                     {"/media/b", {"Interval=7000", "ImageScale=9", "VideoScale=1", "Center=1"}}});
-    Configuration& d = Open();
-    d.List_Folders->setCurrentRow(1);
-    EXPECT_EQ(state.model.settings.CurrentFolder, 2);
-    // Interval and image scale keep what the first folder showed; the
-    // other options are still filled.
-    EXPECT_EQ(d.HScroll_Interval->value(), 20);
-    EXPECT_EQ(d.Combo_ImageScale->currentIndex(), 1);
-    EXPECT_EQ(d.Combo_VideoScale->currentIndex(), 1);
-    EXPECT_TRUE(d.Check_Center->isChecked());
-    // Showing the options changes none of them.
-    EXPECT_EQ(Entry(2).Interval, 7000);
-    EXPECT_EQ(Entry(2).ImageScale, 9);
-    // A sensitivity beyond the bar shows as its highest value.
-    EXPECT_EQ(d.HScroll_MouseMoves->value(), 100);
-}
-
-TEST_F(ConfigurationTest, CurrentFolderOutsideTheTableSelectsTheFirstFolder) {
-    for (const int current : {9, -2, 0}) {
-        WriteCollection({"CurrentFolder=" + std::to_string(current)},
-                        {{"/media/b", {}}, {"/media/a", {}}});
-        Configuration& d = Open();
-        EXPECT_EQ(d.List_Folders->currentRow(), 0);
-        EXPECT_EQ(state.model.settings.CurrentFolder, 2) << current;
-    }
-}
-
-const std::string kSavedTwoFolders = CrLf({"[Options]",
-                                           "key_Beep=0",
-                                           "key_Captions=102",
-                                           "key_NewFolder=115",
-                                           "key_Next=110",
-                                           "key_Pause=122",
-                                           "key_Previous=112",
-                                           "key_Rename=114",
-                                           "key_Special=0",
-                                           "CurrentFolder=1",
-                                           "Description=Holidays",
-                                           "LastFileName=",
-                                           "MouseMoves=4",
-                                           "RandomFolder=1",
-                                           "Folders=2",
-                                           "",
-                                           "[Renaming]",
-                                           "MinWidth=0",
-                                           "MinHeight=0",
-                                           "MaxWidth=0",
-                                           "MaxHeight=0",
-                                           "",
-                                           "[Folder1]",
-                                           "Captions=0",
-                                           "Background=0",
-                                           "Center=0",
-                                           "Interval=3",
-                                           "ImageScale=2",
-                                           "RandomOrder=1",
-                                           "Set=/media/a",
-                                           "VideoScale=0",
-                                           "Resolution=0",
-                                           "",
-                                           "[Folder2]",
-                                           "Captions=0",
-                                           "Background=0",
-                                           "Center=0",
-                                           "Interval=3",
-                                           "ImageScale=2",
-                                           "RandomOrder=1",
-                                           "Set=/media/b",
-                                           "VideoScale=0",
-                                           "Resolution=0",
-                                           ""});
-
-TEST_F(ConfigurationTest, OkWritesTheCollectionEvenWhenNothingChanged) {
-    WriteCollection({"Description=Holidays", "LastFileName=x.jpg"},
-                    {{"/media/a", {}}, {"/media/b", {}}});
     const std::string before = CollectionBytes();
-    Configuration& d = Open();
+    if (GetParam().act) {
+        GetParam().act(*this);
+    }
+    ASSERT_TRUE(d.isVisible());
+    if (!GetParam().shown.empty()) {
+        EXPECT_EQ(Shown(), GetParam().shown);
+    }
     d.Command5->click();
     EXPECT_EQ(d.result(), QDialog::Accepted);
-    EXPECT_EQ(CollectionBytes(), kSavedTwoFolders);
-    EXPECT_EQ(test::ReadBytes(platform / "vimbrel000.bak"), before);
+    EXPECT_EQ(CollectionBytes(), GetParam().saved);
+    EXPECT_EQ(ReadBytes(platform / "vimbrel000.bak"), before);
 }
+
+// Types into a key field as a user does: Tab brings the focus, the text
+// typed replaces the selection, and the focus moves on.
+void TypeKey(Configuration& d, QLineEdit* field, const QString& text) {
+    field->setFocus(Qt::TabFocusReason);
+    QApplication::processEvents();
+    QTest::keyClicks(field, text);
+    d.List_Folders->setFocus();
+    QApplication::processEvents();
+}
+
+const std::string kKeys = "Z/N/P/R/S/F s0 b0 off | m4/4 r1";
+const std::string kName = "Caf\xE9 " + std::string(65, 'x') + " \x80 na\xEFve";
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Files, ConfigurationDialog, ::testing::Values(
+    Case{"NoFolders", {"[Options]", "Folders=-3", "[Folder1]", "Set=/a"}, nullptr,
+         "*<begin>=0 | 0 0:0 000 0/0/0 #000000 off | <default collection> off | " + kKeys,
+         ExpectedCollection("CurrentFolder=0", {})},
+    Case{"FoldersSortedAndTheCurrentOneShown",
+         {"[Options]", "CurrentFolder=3", "Description=Holidays", "LastFileName=x.jpg", "Folders=3",
+          "[Folder1]", "Set=/media/beach", "[Folder2]", "Set=/media/Alps", "[Folder3]",
+          "Set=/media/castles", "Interval=75", "Captions=1", "Center=1", "ImageScale=3",
+          "RandomOrder=0", "VideoScale=2", "Background=255"},
+         [](ConfigurationTest& test) {
+             EXPECT_EQ(test.Shown(), "/media/Alps=2 /media/beach=1 */media/castles=3 | 3 1:15 110 "
+                                  "3/2/0 #ff0000 on | Holidays on | " + kKeys);
+             test.dialog->List_Folders->setCurrentRow(0);
+         },
+         "*/media/Alps=2 /media/beach=1 /media/castles=3 | 2 0:3 001 2/0/0 #000000 on | "
+         "Holidays on | " + kKeys,
+         ExpectedCollection("CurrentFolder=2|Description=Holidays",
+                            {"Set=/media/beach", "Set=/media/Alps", "Set=/media/castles|"
+                             "Interval=75|Captions=1|Center=1|ImageScale=3|RandomOrder=0|"
+                             "VideoScale=2|Background=255"})},
+    Case{"CurrentFolderBeyondTheTable",
+         {"[Options]", "CurrentFolder=9", "Folders=2", "[Folder1]", "Set=/b", "[Folder2]",
+          "Set=/a"},
+         [](ConfigurationTest& test) {
+             test.dialog->HScroll_Interval->setValue(0);
+             test.dialog->HScroll_MouseMoves->setValue(0); // the mouse never ends the show
+         },
+         "*/a=2 /b=1 | 2 0:0 001 2/0/0 #000000 on | <default collection> off | Z/N/P/R/S/F s0 b0 "
+         "off | m0/0 r1",
+         ExpectedCollection("CurrentFolder=2|MouseMoves=0", {"Set=/b", "Set=/a|Interval=0"})},
+    // Only the default name exactly is locked.
+    Case{"ValuesNoControlCanShowAreKept",
+         {"[Options]", "MouseMoves=500", "key_Beep=5", "RandomFolder=7", "key_Special=3",
+          "key_Next=78", "key_Pause=106", "Description=<Default Collection>", "Folders=1",
+          "[Folder1]", "Set=/a", "Interval=7000", "ImageScale=9", "VideoScale=1", "Center=1"},
+         nullptr,
+         "*/a=1 | 1 0:0 011 -1/1/0 #000000 on | <Default Collection> on | J/N/P/R/S/F s1 b0 on | "
+         "m500/100 r0",
+         ExpectedCollection("MouseMoves=500|key_Beep=5|RandomFolder=7|key_Special=3|key_Next=78|"
+                            "key_Pause=106|Description=<Default Collection>",
+                            {"Set=/a|Interval=7000|ImageScale=9|VideoScale=1|Center=1"})},
+    Case{"Windows1252AndLongNamesKeepTheirBytes",
+         {"[Options]", "Description=" + kName, "Folders=1", "[Folder1]", "Set=/\xE9t\xE9"}, nullptr,
+         "*/\xC3\xA9t\xC3\xA9=1 | 1 0:3 001 2/0/0 #000000 on | Caf\xC3\xA9 " +
+         std::string(65, 'x') + " \xE2\x82\xAC na\xC3\xAFve on | " + kKeys,
+         ExpectedCollection("Description=" + kName, {"Set=/\xE9t\xE9"})},
+    Case{"AnEditedNameIsWrittenAsTyped", {"[Options]", "Description=" + kName},
+         [](ConfigurationTest& test) {
+             test.dialog->CollectionName->setFocus();
+             test.dialog->CollectionName->end(false);
+             QTest::keyClick(test.dialog->CollectionName, Qt::Key_Backspace);
+         },
+         "", ExpectedCollection("CurrentFolder=0|Description=Caf\xC3\xA9 " + std::string(65, 'x') +
+                                " \xE2\x82\xAC na\xC3\xAFv", {})},
+    Case{"BlanksVerticalTabsAndQuotes",
+         {"\v[\tOptions\v]", "\v Description \t=\v \"\"quoted\"\" \t\v", "\tFolders\v=\t1\v",
+          "MinWidth=100", "[Folder1]", "\tSet\v=\v\"/media/edge\v\"\t"}, nullptr, "",
+         ExpectedCollection("Description=\"\"quoted\"\"", {"Set=\"/media/edge\v\""})},
+    Case{"GlobalOptionsAsTyped", {"[Options]", "Description=Holidays"},
+         [](ConfigurationTest& test) {
+             Configuration& d = *test.dialog;
+             QTest::mouseClick(d.Check_Special, Qt::RightButton); // any button toggles it
+             EXPECT_TRUE(d.Text4->isEnabled());
+             QTest::mouseClick(d.Check_Special, Qt::MiddleButton);
+             QTest::mouseClick(d.Check_Special, Qt::LeftButton);
+             TypeKey(d, d.Text4, "p");  // taken from Previous, which keeps its key
+             TypeKey(d, d.Text5, "xy"); // one character
+             TypeKey(d, d.Text7, "a");
+             TypeKey(d, d.Text9, "ab"); // "AB" is not "A"
+             TypeKey(d, d.Text9, "c");  // replaces one character
+             d.Text8->clear();          // keeps its key
+             d.Check_Beep->click();
+             d.Check_Random->click();
+             d.HScroll_MouseMoves->setValue(12);
+             d.CollectionName->setFocus();
+             d.CollectionName->selectAll();
+             QTest::keyClicks(d.CollectionName, QString(60, 'n')); // takes 50
+             for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
+                 QTest::keyClick(d.CollectionName, key); // neither saves nor closes
+             }
+         },
+         "*<begin>=0 | 0 0:0 000 0/0/0 #000000 off | " + std::string(50, 'n') +
+         " on | P/X//A//CB s1 b1 on | m12/12 r0",
+         ExpectedCollection("CurrentFolder=0|key_Beep=1|key_Captions=99|key_Next=120|key_Pause=112|"
+                            "key_Rename=97|key_Special=1|MouseMoves=12|RandomFolder=0|"
+                            "Description=" + std::string(50, 'n'), {})},
+    Case{"FolderOptionsGoIntoTheSelectedEntryAtOnce",
+         {"[Options]", "CurrentFolder=2", "Folders=2", "[Folder1]", "Set=/m/a", "[Folder2]",
+          "Set=/m/b"},
+         [](ConfigurationTest& test) {
+             Configuration& d = *test.dialog;
+             for (QCheckBox* box : {d.Check_Captions, d.Check_Center, d.Check_RandomOrder}) {
+                 QTest::mouseClick(box, Qt::LeftButton);
+             }
+             for (QComboBox* combo : {d.Combo_ImageScale, d.Combo_VideoScale}) {
+                 combo->setFocus();
+                 QTest::keyClick(combo, Qt::Key_Down);
+             }
+             d.HScroll_Interval->setValue(6000);
+             d.HScroll_Interval->triggerAction(QAbstractSlider::SliderPageStepSub);
+             d.HScroll_Interval->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+             EXPECT_EQ(test.Shown(), "/m/a=1 */m/b=2 | 2 99:51 110 3/1/0 #000000 on | <default "
+                                  "collection> off | " + kKeys);
+             d.HScroll_MouseMoves->setValue(500);
+             test.pickers.colors = {0x00FF00 /* blue 0, green 255 */, std::nullopt};
+             QTest::mouseClick(d.Command1, Qt::LeftButton);
+             EXPECT_EQ(d.Picture1->palette().color(QPalette::Window), Qt::green);
+             d.List_Folders->setCurrentRow(0);
+             QTest::mouseClick(d.Command1, Qt::LeftButton); // cancelled
+             EXPECT_EQ(test.pickers.starts, (std::vector<int32_t>{0, 0x00FF00}));
+         },
+         "*/m/a=1 /m/b=2 | 1 0:3 001 2/0/0 #000000 on | <default collection> off | Z/N/P/R/S/F s0 "
+         "b0 off | m100/100 r1",
+         ExpectedCollection("CurrentFolder=1|MouseMoves=100",
+                            {"Set=/m/a", "Set=/m/b|Captions=1|Center=1|RandomOrder=0|ImageScale=3|"
+                                         "VideoScale=1|Interval=5991|Background=65280"})}),
+    [](const auto& row) { return std::string(row.param.name); });
+// clang-format on
 
 TEST_F(ConfigurationTest, CancelAndTheCloseBoxWriteNothing) {
     for (const bool closeBox : {false, true}) {
-        WriteCollection({"Description=Holidays"}, {{"/media/a", {}}});
+        WriteCollection({"[Options]", "Folders=1", "[Folder1]", "Set=/a"});
         const std::string before = CollectionBytes();
-        Configuration& d = OpenShown();
-        d.CollectionName->setText("Changed");
+        Configuration& d = Open();
         d.HScroll_Interval->setValue(99);
-        if (closeBox) {
-            d.close();
-        } else {
-            d.Command6->click();
-        }
+        closeBox ? (void)d.close() : d.Command6->click();
         EXPECT_EQ(d.result(), QDialog::Rejected);
         EXPECT_FALSE(d.isVisible());
         EXPECT_EQ(CollectionBytes(), before);
@@ -234,62 +185,37 @@ TEST_F(ConfigurationTest, CancelAndTheCloseBoxWriteNothing) {
     }
 }
 
-TEST_F(ConfigurationTest, OkStoresTheGlobalOptions) {
-    WriteCollection({"Description=Holidays", "key_Special=1", "RandomFolder=1"}, {{"/a", {}}});
+TEST_F(ConfigurationTest, AFailedSaveIsReportedAndTheDialogStays) {
+    WriteCollection({"[Options]", "Description=Holidays"});
     Configuration& d = Open();
-    d.CollectionName->setText("Summer");
-    d.Check_Beep->setChecked(true);
-    d.Check_Random->setChecked(false);
-    d.HScroll_MouseMoves->setValue(12);
-    d.Text4->setText("X");
-    d.Text9->setText("QW");
-    // A key field left empty keeps the key it had.
-    d.Text5->clear();
-    d.Command5->click();
-    const std::string saved = CollectionBytes();
-    for (const char* line : {"key_Beep=1\r\n", "key_Captions=113\r\n", "key_Next=110\r\n",
-                             "key_Pause=120\r\n", "key_Special=1\r\n", "Description=Summer\r\n",
-                             "MouseMoves=12\r\n", "RandomFolder=0\r\n"}) {
-        EXPECT_NE(saved.find(line), std::string::npos) << line;
-    }
-}
-
-TEST_F(ConfigurationTest, FailedSaveIsReportedAndTheDialogStays) {
-    WriteCollection({"Description=Holidays"}, {{"/a", {}}});
-    Configuration& d = OpenShown();
     // A folder where the collection file should be: the save cannot replace it.
-    std::filesystem::remove(CollectionPath());
-    std::filesystem::create_directory(CollectionPath());
+    std::filesystem::remove(platform / "vimbrel000.ini");
+    std::filesystem::create_directory(platform / "vimbrel000.ini");
     d.CollectionName->setText("Kept");
     d.Command5->click();
-    ASSERT_EQ(platform.messageBoxes.shown.size(), 1u);
-    EXPECT_EQ(platform.messageBoxes.shown[0].icon, platform::MessageIcon::Critical);
+    EXPECT_EQ(platform.messageBoxes.shown.at(0).icon, platform::MessageIcon::Critical);
     EXPECT_TRUE(d.isVisible());
     EXPECT_EQ(d.CollectionName->text(), "Kept");
-    d.reject();
 }
 
-TEST_F(ConfigurationTest, AThousandFoldersAndLongPathsOpenAndSaveWhole) {
-    std::vector<test::FolderLines> folders;
-    for (int i = 0; i < 1000; ++i) {
-        folders.push_back({"/media/photos/" + std::to_string(1000 + i), {"Interval=7"}});
-    }
-    // A path of 253 characters, and one that no longer exists.
-    folders[500].path = "/" + std::string(252, 'p');
-    folders[999].path = "/gone/since/it/was/chosen";
-    WriteCollection({"CurrentFolder=1000"}, folders);
+// Every control inside its window, the collections window too; the colour
+// swatch square inside the right end of its button.
+TEST_F(ConfigurationTest, EveryControlLiesInsideItsWindow) {
     Configuration& d = Open();
-    ASSERT_EQ(d.List_Folders->count(), 1000);
-    EXPECT_EQ(d.List_Folders->currentItem()->text(), "/gone/since/it/was/chosen");
-    EXPECT_EQ(d.List_Folders->currentItem()->data(Qt::UserRole).toInt(), 1000);
-    EXPECT_EQ(d.HScroll_Interval->value(), 7);
-    d.List_Folders->scrollToBottom();
-    d.Command5->click();
-    const std::string saved = CollectionBytes();
-    EXPECT_NE(saved.find("[Folder1000]\r\n"), std::string::npos);
-    EXPECT_NE(saved.find("Set=/" + std::string(252, 'p') + "\r\n"), std::string::npos);
-    EXPECT_NE(saved.find("Set=/gone/since/it/was/chosen\r\n"), std::string::npos);
+    Collections collections(state, platform.services, d);
+    for (QWidget* window : std::initializer_list<QWidget*>{&d, &collections}) {
+        for (const QWidget* c : window->findChildren<QWidget*>()) {
+            EXPECT_TRUE(!c->isVisibleTo(window) || c->isWindow() ||
+                        window->rect().contains(QRect(c->mapTo(window, QPoint()), c->size())))
+                << c->metaObject()->className() << " in " << window->windowTitle().toStdString();
+        }
+    }
+    EXPECT_EQ(d.windowTitle() + ", " + collections.windowTitle(),
+              "Vimbrel 4.0 Configuration, Vimbrel 4.0 Collections");
+    const QRect button = d.Command1->geometry(), swatch = d.Picture1->geometry();
+    EXPECT_TRUE(button.contains(swatch) && swatch.left() > button.center().x());
+    EXPECT_EQ(swatch.width(), swatch.height());
 }
 
 } // namespace
-} // namespace vimbrel
+} // namespace vimbrel::test

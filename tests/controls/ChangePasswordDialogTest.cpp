@@ -1,5 +1,5 @@
-// The "Change Password" dialog of mode /A with real widgets: what it stores,
-// what it refuses, and that a refusal changes nothing.
+// The screen-saver password: the "Change Password" dialog of mode /A with real
+// widgets, the hash file it keeps and the registry switch the show reads.
 
 #include "controls/ChangePasswordDialog.h"
 
@@ -12,145 +12,123 @@
 #include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
+#include <set>
 
 namespace vimbrel {
 namespace {
 
-class ChangePassword : public ::testing::Test {
+namespace fs = std::filesystem;
+
+class Password : public ::testing::Test {
 protected:
-    // The registry's password switch as the show reads it.
-    std::string PasswordSwitch() {
+    std::string Registry(const char* value) {
         return platform::ReadRegistryString(platform.profiles, platform::kCurrentUserRoot,
-                                            "Control Panel\\Desktop", "ScreenSaveUsePassword");
+                                            "Control Panel\\Desktop", value);
     }
-    // Fills the dialog as a user does and presses OK; true when it closed.
-    bool Submit(ChangePasswordDialog& dialog, const QString& old, const QString& fresh,
-                const QString& confirm) {
-        dialog.show();
-        QTest::keyClicks(dialog.Text_OldPassword, old);
-        QTest::keyClicks(dialog.Text_NewPassword, fresh);
-        QTest::keyClicks(dialog.Text_ConfirmPassword, confirm);
-        QTest::keyClick(dialog.Text_ConfirmPassword, Qt::Key_Return); // OK is the default
-        return dialog.result() == QDialog::Accepted && !dialog.isVisible();
+    // Which of these entries the stored password accepts, "+" or "-" each,
+    // and the password switch as the show reads it.
+    std::string State() {
+        std::string result;
+        for (const char* entry : {"", "sesame", "Sesame", "second", "new"}) {
+            result += CheckScreenSavePassword(home, entry) ? '+' : '-';
+        }
+        return result + " " + Registry("ScreenSaveUsePassword");
     }
-    void SetPassword(const std::string& password) {
-        ChangePasswordDialog dialog(platform.profiles, home);
-        ASSERT_TRUE(
-            Submit(dialog, "", QString::fromStdString(password), QString::fromStdString(password)));
-    }
-    mode_t ModeOfPasswordFile() {
-        struct stat info {};
-        return ::stat((home / kPasswordFile).c_str(), &info) == 0 ? (info.st_mode & 07777) : 0;
+    // Fills a new dialog as a user does and presses Return, for OK is the
+    // default button; true when the dialog closed.
+    bool Submit(const QString& old, const QString& fresh, const QString& confirm) {
+        dialog = std::make_unique<ChangePasswordDialog>(platform.profiles, home);
+        dialog->show();
+        QTest::keyClicks(dialog->Text_OldPassword, old);
+        QTest::keyClicks(dialog->Text_NewPassword, fresh);
+        QTest::keyClicks(dialog->Text_ConfirmPassword, confirm);
+        QTest::keyClick(dialog->Text_ConfirmPassword, Qt::Key_Return);
+        return dialog->result() == QDialog::Accepted && !dialog->isVisible();
     }
 
     test::TestPlatform platform;
-    std::filesystem::path home = platform.settingsDirectory();
+    fs::path home = platform.settingsDirectory();
+    fs::path file = home / kPasswordFile;
+    std::unique_ptr<ChangePasswordDialog> dialog;
 };
 
-TEST_F(ChangePassword, FirstPasswordIsStoredPrivatelyAndSwitchedOn) {
-    ChangePasswordDialog dialog(platform.profiles, home);
-    EXPECT_EQ(dialog.windowTitle(), "Change Password");
-    EXPECT_TRUE(dialog.isModal());
-    dialog.show();
-    EXPECT_FALSE(dialog.Text_OldPassword->isVisible()); // nothing to ask for yet
-    EXPECT_EQ(dialog.Text_NewPassword->echoMode(), QLineEdit::Password);
-    EXPECT_EQ(dialog.Text_ConfirmPassword->echoMode(), QLineEdit::Password);
+TEST_F(Password, IsSetThenChangedOnlyWithTheOldOneThenCleared) {
+    ChangePasswordDialog cancelled(platform.profiles, home);
+    cancelled.show();
+    QTest::mouseClick(cancelled.Command_Cancel, Qt::LeftButton);
+    // Cancel closes the dialog as rejected and stores nothing.
+    EXPECT_EQ(cancelled.isVisible() ? -1 : cancelled.result(), QDialog::Rejected);
+    EXPECT_EQ(State(), "+---- "); // nothing stored: only the empty entry passes
 
-    ASSERT_TRUE(Submit(dialog, "", "open sesame", "open sesame"));
-    EXPECT_TRUE(CheckScreenSavePassword(home, "open sesame"));
-    EXPECT_FALSE(CheckScreenSavePassword(home, ""));
-    EXPECT_EQ(ModeOfPasswordFile(), 0600u);
-    EXPECT_EQ(PasswordSwitch(), "001");
-    // Neither the hash file nor any settings file holds the password.
-    for (const auto& entry : std::filesystem::directory_iterator(home)) {
-        EXPECT_EQ(test::ReadBytes(entry.path()).find("sesame"), std::string::npos) << entry.path();
+    ASSERT_TRUE(Submit("", "sesame", "sesame"));
+    EXPECT_TRUE(dialog->Text_OldPassword->isHidden()); // nothing to ask for yet
+    for (const QLineEdit* field : dialog->findChildren<QLineEdit*>()) {
+        EXPECT_EQ(field->echoMode(), QLineEdit::Password);
+    }
+    EXPECT_EQ(State(), "-+--- 001");
+
+    // A refusal says why, clears the refused entry and changes nothing.
+    const std::string before = test::ReadBytes(file) + test::ReadBytes(home / "registry.ini");
+    for (auto [old, fresh, confirm, message] :
+         {std::tuple{"wrong", "second", "second", "old password is not correct"},
+          std::tuple{"", "second", "second", "old password is not correct"},
+          std::tuple{"sesame", "second", "Second", "do not match"},
+          std::tuple{"sesame", "", "x", "do not match"}}) {
+        SCOPED_TRACE(message);
+        EXPECT_FALSE(Submit(old, fresh, confirm));
+        EXPECT_TRUE(dialog->Label_Message->text().contains(message));
+        EXPECT_TRUE(dialog->Text_OldPassword->text().isEmpty() ||
+                    dialog->Text_ConfirmPassword->text().isEmpty());
+        EXPECT_EQ(test::ReadBytes(file) + test::ReadBytes(home / "registry.ini"), before);
+    }
+
+    // A change replaces the file in one step (a link to the old one keeps the
+    // old hash), private again even when it was made readable, with no
+    // temporary file left and the password nowhere in clear.
+    fs::permissions(file, fs::perms::group_read, fs::perm_options::add);
+    fs::create_hard_link(file, home / "old");
+    ASSERT_TRUE(Submit("sesame", "second", "second"));
+    EXPECT_FALSE(dialog->Text_OldPassword->isHidden());
+    EXPECT_EQ(State(), "---+- 001");
+    EXPECT_NE(test::ReadBytes(home / "old"), test::ReadBytes(file));
+    EXPECT_EQ(fs::status(file).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    std::set<std::string> names;
+    for (const fs::path& entry : fs::directory_iterator(home)) {
+        names.insert(entry.filename());
+        EXPECT_EQ(test::ReadBytes(entry).find("second"), std::string::npos) << entry;
+    }
+    EXPECT_EQ(names, (std::set<std::string>{"old", "password", "registry.ini"}));
+
+    // An empty new password switches the guard off.
+    ASSERT_TRUE(Submit("second", "", ""));
+    EXPECT_FALSE(fs::exists(file)); // not a hash of the empty password
+    EXPECT_EQ(State(), "+---- 000");
+}
+
+// A spoiled or unreadable file must never let a protected show end: it
+// accepts nothing, not even the empty entry a missing file accepts, and the
+// dialog names it rather than replace it without the old password.
+TEST_F(Password, ADamagedFileAcceptsNothingAndIsNamedNotReplaced) {
+    for (const std::string& damage :
+         {std::string("garbage"), std::string(), "$argon2id$v=19$" + std::string(128, 'x'),
+          std::string("a directory")}) {
+        SCOPED_TRACE(damage);
+        fs::remove(file);
+        damage == "a directory" ? void(fs::create_directory(file)) : test::WriteBytes(file, damage);
+        const ChangePasswordDialog opened(platform.profiles, home);
+        EXPECT_TRUE(opened.Label_Message->text().contains(QString::fromStdString(file.string())));
+        EXPECT_FALSE(Submit("", "new", "new"));
+        EXPECT_EQ(State(), "----- ");
     }
 }
 
-TEST_F(ChangePassword, ChangingAsksForTheOldOneAndReplacesTheFileInOneStep) {
-    SetPassword("first");
-    // A file someone made readable to others is private again afterwards.
-    ::chmod((home / kPasswordFile).c_str(), 0644);
-    struct stat before {};
-    ::stat((home / kPasswordFile).c_str(), &before);
-
-    ChangePasswordDialog dialog(platform.profiles, home);
-    dialog.show();
-    EXPECT_TRUE(dialog.Text_OldPassword->isVisible());
-    ASSERT_TRUE(Submit(dialog, "first", "second", "second"));
-    EXPECT_TRUE(CheckScreenSavePassword(home, "second"));
-    EXPECT_FALSE(CheckScreenSavePassword(home, "first"));
-    EXPECT_EQ(ModeOfPasswordFile(), 0600u);
-    // A new file took the old one's place (no rewrite in place that a crash
-    // could leave half done), and no temporary file is left behind.
-    struct stat after {};
-    ::stat((home / kPasswordFile).c_str(), &after);
-    EXPECT_NE(before.st_ino, after.st_ino);
-    for (const auto& entry : std::filesystem::directory_iterator(home)) {
-        EXPECT_EQ(entry.path().filename().string().rfind(".password", 0), std::string::npos)
-            << entry.path();
-    }
-}
-
-TEST_F(ChangePassword, WrongOldPasswordOrMismatchChangesNothing) {
-    SetPassword("first");
-    const std::string stored = test::ReadBytes(home / kPasswordFile);
-    const std::string registry = test::ReadBytes(home / "registry.ini");
-
-    struct Case {
-        const char* old;
-        const char* fresh;
-        const char* confirm;
-        const char* message;
-    };
-    for (const Case& c : {Case{"wrong", "second", "second", "old password is not correct"},
-                          Case{"", "second", "second", "old password is not correct"},
-                          Case{"first", "second", "Second", "do not match"},
-                          Case{"first", "", "x", "do not match"}}) {
-        ChangePasswordDialog dialog(platform.profiles, home);
-        EXPECT_FALSE(Submit(dialog, c.old, c.fresh, c.confirm)) << c.old << "/" << c.confirm;
-        EXPECT_TRUE(dialog.isVisible());
-        EXPECT_TRUE(dialog.Label_Message->text().contains(c.message))
-            << dialog.Label_Message->text().toStdString();
-        EXPECT_EQ(test::ReadBytes(home / kPasswordFile), stored);
-        EXPECT_EQ(test::ReadBytes(home / "registry.ini"), registry);
-        // The refused entry is cleared for the next try.
-        EXPECT_TRUE(dialog.Text_OldPassword->text().isEmpty() ||
-                    dialog.Text_ConfirmPassword->text().isEmpty());
-    }
-    EXPECT_TRUE(CheckScreenSavePassword(home, "first"));
-}
-
-TEST_F(ChangePassword, EmptyNewPasswordSwitchesTheGuardOff) {
-    SetPassword("first");
-    ChangePasswordDialog dialog(platform.profiles, home);
-    ASSERT_TRUE(Submit(dialog, "first", "", ""));
-    EXPECT_FALSE(std::filesystem::exists(home / kPasswordFile));
-    EXPECT_EQ(PasswordSwitch(), "000");
-    EXPECT_EQ(StoredPasswordState(home), StoredPassword::None);
-}
-
-TEST_F(ChangePassword, DamagedFileIsNamedAndNotReplacedBlindly) {
-    test::WriteBytes(home / kPasswordFile, "garbage");
-    ChangePasswordDialog dialog(platform.profiles, home);
-    dialog.show();
-    EXPECT_TRUE(dialog.Label_Message->text().contains("damaged"));
-    EXPECT_TRUE(dialog.Label_Message->text().contains(
-        QString::fromStdString((home / kPasswordFile).string())));
-    EXPECT_FALSE(Submit(dialog, "", "new", "new"));
-    EXPECT_EQ(test::ReadBytes(home / kPasswordFile), "garbage");
-}
-
-TEST_F(ChangePassword, CancelChangesNothing) {
-    ChangePasswordDialog dialog(platform.profiles, home);
-    dialog.show();
-    QTest::keyClicks(dialog.Text_NewPassword, "x");
-    QTest::keyClicks(dialog.Text_ConfirmPassword, "x");
-    QTest::mouseClick(dialog.Command_Cancel, Qt::LeftButton);
-    EXPECT_EQ(dialog.result(), QDialog::Rejected);
-    EXPECT_FALSE(std::filesystem::exists(home / kPasswordFile));
-    EXPECT_EQ(PasswordSwitch(), "");
+// A number reads as three digits (1234 as "123"); a hand-written value as it
+// stands, so that "1" switches the guard on.
+TEST_F(Password, RegistryValuesReadAsTheShowReadsThem) {
+    test::WriteBytes(home / "registry.ini",
+                     test::CrLf({"[HKEY_CURRENT_USER\\Control Panel\\Desktop]",
+                                 "Big=dword:000004d2", "Text=1"}));
+    EXPECT_EQ(Registry("Big") + "|" + Registry("Text"), "123|1");
 }
 
 } // namespace

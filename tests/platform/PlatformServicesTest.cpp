@@ -1,20 +1,18 @@
-// The settings directory, the window-title lock and the cursor counter.
+// The settings directory, the window-title lock, the cursor and the folder
+// picker.
 
 #include "PlatformDoubles.h"
-#include "platform/CursorCounter.h"
+#include "controls/CursorHelpers.h"
 #include "platform/Pickers.h"
 #include "platform/SettingsDirectory.h"
 #include "platform/WindowTitleLock.h"
-#include "runtime/Error.h"
 
 #include <QApplication>
 #include <QCursor>
 #include <QDir>
 #include <QFileDialog>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QTimer>
-#include <cstdlib>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -23,121 +21,80 @@
 namespace vimbrel::platform {
 namespace {
 
-using test::TempDirectory;
-
-class Environment {
-public:
-    Environment(const char* name, const char* value) : m_name(name) {
-        if (const char* old = std::getenv(name)) {
-            m_old = old;
-        }
-        if (value != nullptr) {
-            ::setenv(name, value, 1);
-        } else {
-            ::unsetenv(name);
-        }
+TEST(SettingsDirectory, ChosenFromTheEnvironmentAndMade) {
+    test::TestPlatform platform; // gives VIMBREL_HOME back at the end
+    test::TempDirectory root;
+    const std::string r = root.path().string(), home = std::getenv("HOME");
+    ::setenv("HOME", r.c_str(), 1);
+    // VIMBREL_HOME ("-" unset), XDG_CONFIG_HOME, and the directory chosen.
+    const std::string cases[][3] = {{r + "/own/deep", r + "/xdg", r + "/own/deep"},
+                                    {"-", r + "/xdg", r + "/xdg/vimbrel"},
+                                    {"", "relative/config", r + "/.config/vimbrel"}};
+    for (const auto& [own, xdg, expected] : cases) {
+        own == "-" ? ::unsetenv("VIMBREL_HOME") : ::setenv("VIMBREL_HOME", own.c_str(), 1);
+        ::setenv("XDG_CONFIG_HOME", xdg.c_str(), 1);
+        EXPECT_EQ(GetSettingsDirectory(), expected);
+        EXPECT_TRUE(std::filesystem::is_directory(expected));
     }
-    ~Environment() {
-        if (m_old) {
-            ::setenv(m_name, m_old->c_str(), 1);
-        } else {
-            ::unsetenv(m_name);
-        }
-    }
-
-private:
-    const char* m_name;
-    std::optional<std::string> m_old;
-};
-
-TEST(SettingsDirectory, ChosenFromTheEnvironmentAndCreated) {
-    TempDirectory root;
-    {
-        Environment own("VIMBREL_HOME", (root / "own" / "deep").c_str());
-        Environment xdg("XDG_CONFIG_HOME", (root / "xdg").c_str());
-        EXPECT_EQ(GetSettingsDirectory(), root / "own" / "deep");
-        EXPECT_TRUE(std::filesystem::is_directory(root / "own" / "deep"));
-    }
-    {
-        Environment own("VIMBREL_HOME", nullptr);
-        Environment xdg("XDG_CONFIG_HOME", (root / "xdg").c_str());
-        EXPECT_EQ(GetSettingsDirectory(), root / "xdg" / "vimbrel");
-    }
-    {
-        Environment own("VIMBREL_HOME", "");
-        Environment xdg("XDG_CONFIG_HOME", "relative/config");
-        Environment home("HOME", root.path().c_str());
-        EXPECT_EQ(GetSettingsDirectory(), root / ".config" / "vimbrel");
-    }
+    ::setenv("HOME", home.c_str(), 1);
+    ::unsetenv("XDG_CONFIG_HOME");
 }
 
-TEST(SettingsDirectory, ThatCannotBeMadeIsAnError) {
-    TempDirectory root;
-    test::WriteBytes(root / "file", "x");
-    Environment own("VIMBREL_HOME", (root / "file" / "sub").c_str());
-    EXPECT_THROW(GetSettingsDirectory(), Error);
-}
-
-TEST(WindowTitleLockTest, HeldWhileOpenIgnoringCaseAndFreedOnRelease) {
-    TempDirectory runtime;
-    Environment xdg("XDG_RUNTIME_DIR", runtime.path().c_str());
-    EXPECT_FALSE(IsWindowTitleHeld("Screensaver: Vimbrel"));
-    WindowTitleLock lock;
-    ASSERT_TRUE(lock.Acquire("Screensaver: Vimbrel"));
-    EXPECT_TRUE(IsWindowTitleHeld("Screensaver: Vimbrel"));
-    EXPECT_TRUE(IsWindowTitleHeld("SCREENSAVER: VIMBREL"));
-    EXPECT_FALSE(IsWindowTitleHeld("Screensaver:Vimbrel"));
-    WindowTitleLock second;
+TEST(WindowTitleLockTest, HeldWhileOpenInAnyProcessIgnoringCase) {
+    test::TestPlatform platform; // a runtime folder of the test's own
+    const char* title = "Screensaver: Vimbrel";
+    EXPECT_TRUE(IsWindowAbsent(title));
+    WindowTitleLock lock, second;
+    ASSERT_TRUE(lock.Acquire(title));
+    EXPECT_FALSE(IsWindowAbsent("SCREENSAVER: VIMBREL"));
+    EXPECT_TRUE(IsWindowAbsent("Screensaver:Vimbrel"));
     EXPECT_FALSE(second.Acquire("screensaver: vimbrel"));
     lock.Release();
-    EXPECT_FALSE(IsWindowTitleHeld("Screensaver: Vimbrel"));
-}
+    EXPECT_TRUE(IsWindowAbsent(title));
 
-TEST(WindowTitleLockTest, OtherProcessCountsWhileAliveNotAfterItDies) {
-    TempDirectory runtime;
-    Environment xdg("XDG_RUNTIME_DIR", runtime.path().c_str());
     int ready[2];
     ASSERT_EQ(::pipe(ready), 0);
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        WindowTitleLock lock;
-        const char answer = lock.Acquire("Screensaver: Vimbrel") ? 'y' : 'n';
-        (void)!::write(ready[1], &answer, 1);
+        (void)!::write(ready[1], lock.Acquire(title) ? "y" : "n", 1);
         ::pause();
-        ::_exit(0);
     }
     char answer = 0;
     ASSERT_EQ(::read(ready[0], &answer, 1), 1);
-    ASSERT_EQ(answer, 'y');
-    EXPECT_TRUE(IsWindowTitleHeld("Screensaver: Vimbrel"));
+    EXPECT_EQ(answer, 'y');
+    EXPECT_FALSE(IsWindowAbsent(title));
     // A show that was killed leaves its lock file behind; it must not count.
     ::kill(child, SIGKILL);
     ::waitpid(child, nullptr, 0);
-    EXPECT_FALSE(IsWindowTitleHeld("Screensaver: Vimbrel"));
-    ::close(ready[0]);
-    ::close(ready[1]);
+    EXPECT_TRUE(IsWindowAbsent(title));
 }
 
-TEST(CursorCounterTest, BlankCursorExactlyWhileBelowZero) {
+// Blank exactly while the counter is below 0; the helpers drive it past -6
+// and 6, so that five requests from elsewhere do not undo them.
+TEST(CursorCounterTest, BlankExactlyWhileBelowZeroAndTheHelpersDrivePastTheirThresholds) {
     CursorCounter cursor;
-    EXPECT_EQ(cursor.ShowCursor(false), -1);
-    ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
-    EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::BlankCursor);
-    EXPECT_EQ(cursor.ShowCursor(false), -2);
-    EXPECT_EQ(cursor.ShowCursor(true), -1);
-    EXPECT_NE(QGuiApplication::overrideCursor(), nullptr);
-    EXPECT_EQ(cursor.ShowCursor(true), 0);
-    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
-    EXPECT_EQ(cursor.ShowCursor(true), 1);
-    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    const auto shape = [] {
+        const QCursor* shown = QGuiApplication::overrideCursor();
+        return shown == nullptr ? -1 : int{shown->shape()};
+    };
+    const int blank = Qt::BlankCursor;
+    for (const auto& [show, value, expected] : {std::tuple{false, -1, blank},
+                                                {false, -2, blank},
+                                                {true, -1, blank},
+                                                {true, 0, -1},
+                                                {true, 1, -1}}) {
+        EXPECT_EQ(cursor.ShowCursor(show), value);
+        EXPECT_EQ(shape(), expected) << value;
+    }
+    for (const auto& [helper, value] : {std::pair{&HideCursor, -6},
+                                        {&HideCursor, -7},
+                                        {&RestoreCursor, 6},
+                                        {&RestoreCursor, 7}}) {
+        helper(cursor);
+        EXPECT_EQ(cursor.value(), value);
+    }
 }
-
-} // namespace
-} // namespace vimbrel::platform
-
-namespace vimbrel::platform {
-namespace {
 
 // The folder dialog opens at the user's home, with the prompt inside it.
 TEST(FolderPickerTest, OpensAtHomeWithThePromptInside) {

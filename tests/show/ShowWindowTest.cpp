@@ -312,10 +312,10 @@ TEST_F(ShowWindow, FolderWithoutSupportedFilesEndsTheProgramNamingIt) {
     EXPECT_TRUE(platform.cursor.visible());
 }
 
-int MarkInReadOnlyFolder(void* services) {
-    auto* args = static_cast<std::pair<ProgramState*, platform::Services*>*>(services);
-    MarkUnusableFile(*args->first, *args->second);
-    RenameForSizeLimit(*args->first, *args->second, 640);
+int MarkInReadOnlyFolder(void* test) {
+    auto* args = static_cast<std::pair<CatalogueState*, platform::ProfileFiles*>*>(test);
+    MarkUnusableFile(*args->first, *args->second, "vimbrel000.ini");
+    RenameForSizeLimit(*args->first, *args->second, "vimbrel000.ini", 640);
     return 0;
 }
 
@@ -323,13 +323,12 @@ TEST_F(ShowWindow, ReadOnlyFolderKeepsEveryFileAndTheShowGoesOn) {
     VIMBREL_SKIP_WITHOUT_PERMISSION_CHECKS();
     test::WriteBytes(pictures / "photo.jpg", "picture bytes");
     test::WriteBytes(platform / "vimbrel000.ini", CrLf({"[Options]"}));
-    state.files.CollectionFile = "vimbrel000.ini";
     state.catalogue.PlayList = {"photo.jpg"};
     state.catalogue.PlayListCount = 1;
     state.catalogue.CurrentFile = "photo.jpg";
     std::filesystem::current_path(pictures.path());
     ::chmod(pictures.path().c_str(), 0555);
-    std::pair<ProgramState*, platform::Services*> args{&state, &platform.services};
+    std::pair<CatalogueState*, platform::ProfileFiles*> args{&state.catalogue, &platform.profiles};
     EXPECT_EQ(test::RunWithoutPermissionOverride(MarkInReadOnlyFolder, &args), 0);
     ::chmod(pictures.path().c_str(), 0755);
     EXPECT_EQ(ReadBytes(pictures / "photo.jpg"), "picture bytes");
