@@ -14,45 +14,25 @@
 
 #include <QTest>
 #include <QtWidgets>
-#include <deque>
 #include <gtest/gtest.h>
 
 namespace vimbrel::test {
 
-// The folder and colour dialogs, which would wait for a click: each records
-// how it was opened and gives the answers queued by the test (a cancel when
-// none is queued).
-struct AnsweringPickers final : platform::FolderPicker, platform::ColorPicker {
+// The folder and colour dialogs are the fixture's own: each records how it
+// was opened and gives the answer the test put in its place (a cancel when
+// there is none).
+struct ConfigurationTest : ::testing::Test, platform::FolderPicker, platform::ColorPicker {
     std::string BrowseForFolder(QWidget*, std::string_view prompt) override {
-        prompts.emplace_back(prompt);
-        return Next(folders);
+        asked += "[" + std::string(prompt) + "] ";
+        return folders.size() > prompts ? folders[prompts++] : "";
     }
     std::optional<int32_t> ChooseColor(QWidget*, int32_t start) override {
         starts.push_back(start);
-        return Next(colors);
+        return starts.size() <= colors.size() ? colors[starts.size() - 1] : std::nullopt;
     }
-    template <typename T> static T Next(std::deque<T>& answers) {
-        const T answer = answers.empty() ? T() : answers.front();
-        if (!answers.empty()) {
-            answers.pop_front();
-        }
-        return answer;
-    }
-    std::deque<std::string> folders;
-    std::deque<std::optional<int32_t>> colors;
-    std::vector<std::string> prompts;
-    std::vector<int32_t> starts;
-};
 
-struct ConfigurationTest : ::testing::Test {
-    // The active collection file holds these lines.
-    void WriteCollection(const std::vector<std::string>& lines) {
-        WriteBytes(platform / "vimbrel.ini", CrLf({"[Options]", "Settings=vimbrel000.ini"}));
-        std::string bytes;
-        for (const std::string& line : lines) {
-            bytes += line + "\r\n";
-        }
-        WriteBytes(platform / "vimbrel000.ini", bytes);
+    void WriteCollection(std::initializer_list<std::string_view> lines) {
+        WriteBytes(platform / "vimbrel000.ini", CrLf(lines));
     }
 
     // Start-up in configure mode, then the dialog's own loading; shown and
@@ -60,7 +40,7 @@ struct ConfigurationTest : ::testing::Test {
     Configuration& Open() {
         dialog.reset();
         Main(state, platform.services, "/C");
-        dialog = std::make_unique<Configuration>(state, platform.services, pickers, pickers);
+        dialog = std::make_unique<Configuration>(state, platform.services, *this, *this);
         dialog->Form_Load();
         dialog->show();
         QApplication::setActiveWindow(dialog.get());
@@ -72,16 +52,13 @@ struct ConfigurationTest : ::testing::Test {
 
     // The prompts the folder dialog opened with, then the messages shown.
     std::string Asked() const {
-        std::string asked;
-        for (const std::string& prompt : pickers.prompts) {
-            asked += "[" + prompt + "] ";
-        }
+        std::string text = asked;
         for (const auto& box : platform.messageBoxes.shown) {
             const char* icons[] = {"info", "question", "exclamation", "critical"};
-            asked += box.text + " (" + icons[static_cast<int>(box.icon)] +
-                     (box.buttons == platform::MessageButtons::YesNo ? ", yes/no) " : ") ");
+            text += box.text + " (" + icons[static_cast<int>(box.icon)] +
+                    (box.buttons == platform::MessageButtons::YesNo ? ", yes/no) " : ") ");
         }
-        return asked;
+        return text;
     }
 
     // What the dialog shows, in one line: the folder list, each folder with
@@ -92,24 +69,24 @@ struct ConfigurationTest : ::testing::Test {
     // random folder box. "on"/"off": the controls of a group are enabled.
     std::string Shown() const {
         const Configuration& d = *dialog;
-        const auto on = [](std::initializer_list<const QWidget*> group) {
-            const auto enabled = std::count_if(group.begin(), group.end(),
-                                               [](const QWidget* w) { return w->isEnabled(); });
-            return QString(enabled == 0 ? "off" : enabled == int(group.size()) ? "on" : "mixed");
+        const auto on = [](const QWidgetList& group) {
+            const auto n =
+                std::count_if(group.begin(), group.end(), [](auto* w) { return w->isEnabled(); });
+            return QString(n == 0 ? "off" : n == group.size() ? "on" : "mixed");
         };
         const auto flag = [](const QCheckBox* box) { return QString::number(box->isChecked()); };
         const auto numbers = [](const QLabel* label) {
             return label->text().split(QRegularExpression("\\D+"), Qt::SkipEmptyParts).join(':');
         };
+        const QWidgetList keyFields = {d.Text4, d.Text5, d.Text6, d.Text7, d.Text8, d.Text9};
         QStringList out, keys;
         for (int i = 0; i < d.List_Folders->count(); ++i) {
             const QListWidgetItem* item = d.List_Folders->item(i);
-            out << (i == d.List_Folders->currentRow() ? "*" : "") +
-                       item->text().replace(QString::fromUtf8(kToBegin), "<begin>") + "=" +
+            out << (i == d.List_Folders->currentRow() ? "*" : "") + item->text() + "=" +
                        item->data(Qt::UserRole).toString();
         }
-        for (const QLineEdit* field : {d.Text4, d.Text5, d.Text6, d.Text7, d.Text8, d.Text9}) {
-            keys << field->text();
+        for (QWidget* field : keyFields) {
+            keys << static_cast<QLineEdit*>(field)->text();
         }
         out << "|" << QString::number(state.model.settings.CurrentFolder) << numbers(d.Label1)
             << flag(d.Check_Captions) + flag(d.Check_Center) + flag(d.Check_RandomOrder)
@@ -122,15 +99,19 @@ struct ConfigurationTest : ::testing::Test {
                    d.Command1, d.Combo_ImageScale, d.Combo_VideoScale, d.Combo_Resolution})
             << "|" << d.CollectionName->text() << on({d.CollectionName}) << "|" << keys.join('/')
             << "s" + flag(d.Check_Special) << "b" + flag(d.Check_Beep)
-            << on({d.Text4, d.Text5, d.Text6, d.Text7, d.Text8, d.Text9, d.Check_Beep}) << "|"
+            << on(keyFields + QWidgetList{d.Check_Beep}) << "|"
             << "m" + numbers(d.Label10) + "/" + QString::number(d.HScroll_MouseMoves->value())
             << "r" + flag(d.Check_Random);
-        return out.join(' ').toStdString();
+        return out.join(' ').replace(QString::fromUtf8(kToBegin), "<begin>").toStdString();
     }
 
+    std::vector<std::string> folders; // the folder dialog's answers
+    std::size_t prompts = 0;
+    std::string asked;
+    std::vector<std::optional<int32_t>> colors; // the colour dialog's answers
+    std::vector<int32_t> starts;
     TestPlatform platform;
     ProgramState state;
-    AnsweringPickers pickers;
     std::unique_ptr<Configuration> dialog;
 };
 

@@ -14,7 +14,6 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
-#include <cstdlib>
 #include <functional>
 #include <gtest/gtest.h>
 #include <set>
@@ -62,19 +61,18 @@ protected:
 TEST_F(MediaPlayerTest, EachKindOfMediaPlaysOnceToItsEndAtItsSize) {
     // The sizes assume the offscreen platform's single 800x800 screen.
     ASSERT_EQ(QGuiApplication::primaryScreen()->size(), QSize(800, 800));
-    EXPECT_EQ(Failure([&] { player.ClipTitle(); }).first, ErrorNumber::NoMediaInformation);
     // A MIDI file's name is escaped into the address mpv opens.
     const std::string tune = (folder / "Evening #1 (50% R\xC3\xA9).mid").string();
     std::filesystem::copy_file("chord.mid", tune);
-    // File, display size, the player's size, the title in the file.
-    const std::tuple<std::string, int, QSize, std::string> media[] = {
-        {"titled.avi", DisplaySizes::HalfScreen, {400, 300}, "Sunset & Sea"},
-        {"anamorphic.avi", DisplaySizes::DoubleSize, {640, 240}, ""},
-        {"movie.mpg", 5, {160, 120}, ""},
-        {"titled.mp3", DisplaySizes::HalfScreen, {0, 0}, "Evening Tone"},
-        {tune, DisplaySizes::DoubleSize, {0, 0}, ""},
+    // File, display size, the player's size.
+    const std::tuple<std::string, int, QSize> media[] = {
+        {"movie.avi", DisplaySizes::HalfScreen, {400, 300}},
+        {"anamorphic.avi", DisplaySizes::DoubleSize, {640, 240}},
+        {"movie.mpg", 5, {160, 120}},
+        {"tone.mp3", DisplaySizes::HalfScreen, {0, 0}},
+        {tune, DisplaySizes::DoubleSize, {0, 0}},
     };
-    for (const auto& [file, displaySize, size, title] : media) {
+    for (const auto& [file, displaySize, size] : media) {
         SCOPED_TRACE(file);
         newStreams.clear();
         ends.clear();
@@ -82,10 +80,6 @@ TEST_F(MediaPlayerTest, EachKindOfMediaPlaysOnceToItsEndAtItsSize) {
         player.SetFileName(file);
         EXPECT_EQ(player.size(), size) << "sized by the assignment";
         EXPECT_EQ(newStreams.count(), 0) << "notifications never come from inside the assignment";
-        std::string clipTitle;
-        EXPECT_EQ(Failure([&] { clipTitle = player.ClipTitle(); }).first,
-                  title.empty() ? ErrorNumber::NoMediaInformation : 0);
-        EXPECT_EQ(clipTitle, title);
         // Hidden, the player still takes every frame: a video plays in real
         // time rather than crawling.
         double reached = 0;
@@ -111,18 +105,12 @@ TEST_F(MediaPlayerTest, FailedReplacedAndUnloadedMediaReportNothing) {
         {(folder / "bad.mid").string(), ErrorNumber::CannotPlayMedia},
         {"missing.avi", ErrorNumber::FileNotFound},
         {"clips", ErrorNumber::PathFileAccessError},
-        // Without a sound font the machine is to blame, not the file.
-        {"chord.mid", ErrorNumber::OutputUnavailable},
     };
     for (const auto& [file, number] : files) {
         SCOPED_TRACE(file);
         player.SetFileName("movie.avi");
-        if (number == ErrorNumber::OutputUnavailable) {
-            ::setenv("VIMBREL_SOUNDFONT", "/nonexistent/GM.sf2", 1);
-        }
         EXPECT_EQ(Failure([&] { player.SetFileName(file); }),
                   std::make_pair(number, std::string("MediaPlayer1")));
-        ::unsetenv("VIMBREL_SOUNDFONT");
         EXPECT_EQ(player.FileName(), "");
     }
     // Replaced while playing: only the sound that replaced it ends.
@@ -140,23 +128,7 @@ TEST_F(MediaPlayerTest, FailedReplacedAndUnloadedMediaReportNothing) {
     EXPECT_EQ(newStreams.count(), 3) << "neither the failed files nor those they replaced";
 }
 
-// A sound device that cannot start (no JACK server runs for the tests) is
-// the machine's trouble: a sound raises the output's own error, or plays to
-// a quick end; a video plays without its sound.
-TEST_F(MediaPlayerTest, WithoutASoundDeviceSoundIsNotTheFilesFaultAndVideoPlaysSilently) {
-    MediaPlayer jack{nullptr, "jack"};
-    QSignalSpy jackEnds{&jack, &MediaPlayer::EndOfStream};
-    const int number = Failure([&] { jack.SetFileName("tone.wav"); }).first;
-    EXPECT_TRUE(number == ErrorNumber::OutputUnavailable ||
-                (number == 0 && WaitUntil([&] { return jackEnds.count() == 1; })))
-        << number;
-    jackEnds.clear();
-    jack.SetFileName("movie.avi");
-    EXPECT_EQ(jack.VideoSize(), QSize(160, 120));
-    EXPECT_TRUE(WaitUntil([&] { return jackEnds.count() == 1; }));
-}
-
-TEST_F(MediaPlayerTest, VideoIsDrawnHeldWhilePausedStartsOverAndReportsThePointer) {
+TEST_F(MediaPlayerTest, VideoIsDrawnRedrawnWhilePausedStartsOverAndPassesThePointerOn) {
     player.show();
     player.SetFileName("clips/inner.avi");
     // The name was taken in the folder current at the assignment.
@@ -167,8 +139,6 @@ TEST_F(MediaPlayerTest, VideoIsDrawnHeldWhilePausedStartsOverAndReportsThePointe
     ASSERT_TRUE(WaitUntil([&] { return player.CurrentPosition() > 0.2; }));
 
     player.Pause();
-    QTest::qWait(100);
-    const double held = player.CurrentPosition();
     player.SetDisplaySize(DisplaySizes::DoubleSize);
     EXPECT_TRUE(WaitUntil([&] { return frame.size() == QSize(320, 240); }))
         << "a paused video is drawn again at its new size";
@@ -177,25 +147,13 @@ TEST_F(MediaPlayerTest, VideoIsDrawnHeldWhilePausedStartsOverAndReportsThePointe
     // Pointer input passes the video surface on its way to the player.
     QSignalSpy moves(&player, &MediaPlayer::MouseMoved);
     QSignalSpy downs(&player, &MediaPlayer::MouseDown);
-    QSignalSpy clicks(&player, &MediaPlayer::Clicked);
-    QSignalSpy doubleClicks(&player, &MediaPlayer::DoubleClicked);
-    QWindow* window = player.windowHandle();
-    QTest::mouseMove(window, QPoint(40, 30));
-    QTest::mouseMove(window, QPoint(60, 50));
-    QTest::mouseClick(window, Qt::LeftButton, {}, QPoint(60, 50));
-    QTest::mouseDClick(window, Qt::LeftButton, {}, QPoint(60, 50));
-    // Pressed here, released elsewhere: no click.
-    QTest::mousePress(window, Qt::RightButton, {}, QPoint(60, 50));
-    QTest::mouseRelease(window, Qt::RightButton, {}, QPoint(500, 500));
+    QTest::mouseMove(player.windowHandle(), QPoint(40, 30));
+    QTest::mouseMove(player.windowHandle(), QPoint(60, 50));
+    QTest::mousePress(player.windowHandle(), Qt::LeftButton, {}, QPoint(60, 50));
     EXPECT_GE(moves.count(), 1);
-    EXPECT_EQ(downs.count(), 3);
-    EXPECT_EQ(clicks.count(), 2);
-    EXPECT_EQ(doubleClicks.count(), 1);
-
+    EXPECT_EQ(downs.count(), 1);
     QTest::qWait(1000);
-    EXPECT_TRUE(player.IsPaused());
-    EXPECT_NEAR(player.CurrentPosition(), held, 0.05);
-    EXPECT_EQ(ends.count(), 0);
+    EXPECT_EQ(ends.count(), 0) << "paused";
     player.Play();
     ASSERT_TRUE(WaitUntil([&] { return ends.count() == 1; }));
     player.Play();

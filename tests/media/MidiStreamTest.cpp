@@ -144,6 +144,7 @@ TEST(MidiFile, RefusesDamagedAndForeignFiles) {
         {"track longer than the file, no end", overrun},
         {"message cut by the end of its track", Smf(0, {Track(Event(0, {0x90, 60}), false)})},
         {"data byte with no status", Smf(0, {Track(Event(0, {60, 100}))})},
+        {"status byte for data", Smf(0, {Track(Event(0, {0x90, 60, 0x90}))})},
         {"running status after a meta event",
          Smf(0,
              {Track(Event(0, {0x90, 60, 100}) + Event(0, {0xFF, 1, 1, 'x'}) + Event(0, {60, 0}))})},

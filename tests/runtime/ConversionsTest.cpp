@@ -9,52 +9,44 @@
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
+#include <sstream>
 
 namespace vimbrel {
 namespace {
 
-TEST(Conversions, NumbersAreReadLenientlyAndRoundedHalvesToEven) {
-    // clang-format off
-    const std::pair<const char*, double> texts[] = {
-        {"1234", 1234}, {" 2 45 7", 2457}, {":1234", 0}, {"", 0}, {"12abc", 12}, {"-3.5", -3.5},
-        {"+7", 7}, {"1.2.3", 1.2}, {"&H1F", 31}, {"&h1f", 31}, {"&O17", 15}, {"\t9\n9", 99},
-        {"- 4", -4}};
-    const std::pair<double, int16_t> rounded[] = {
-        {0.5, 0}, {1.5, 2}, {2.5, 2}, {-2.5, -2}, {2.6, 3}, {32767.4, 32767}, {-32768, -32768}};
-    // clang-format on
-    for (const auto& [text, expected] : texts) {
-        EXPECT_DOUBLE_EQ(Val(text), expected) << '"' << text << '"';
+// Numbers read the lenient way and rounded halves to even; texts as the
+// settings files and the command line need them; the program's errors.
+TEST(Conversions, NumbersTextsAndTheProgramsOwnErrors) {
+    std::ostringstream read;
+    for (const char* text : {"1234", " 2 45 7", ":1234", "", "12abc", "-3.5", "+7", "1.2.3", "&H1F",
+                             "&h1f", "&O17", "\t9\n9", "- 4"}) {
+        read << Val(text) << " ";
     }
-    for (const auto& [value, expected] : rounded) {
-        EXPECT_EQ(CInt(value), expected) << value;
+    for (const double value : {0.5, 1.5, 2.5, -2.5, 2.6, 32767.4, -32768.0}) {
+        read << CInt(value) << " ";
     }
-    EXPECT_EQ(CLng(2147483647.0), 2147483647);
-    EXPECT_EQ(ToInt16(-32768), -32768);
-}
+    read << CLng(2147483647.0) << " " << ToInt16(-32768);
+    EXPECT_EQ(read.str(), "1234 2457 0 0 12 -3.5 7 1.2 31 31 15 99 -4 0 2 2 -2 3 32767 -32768 "
+                          "2147483647 -32768");
 
-TEST(Conversions, Texts) {
     EXPECT_EQ(Format000(12) + Format000(0) + Format000(1234), "0120001234");
     EXPECT_EQ(UpperAscii("/s é"), "/S é");
-    EXPECT_TRUE(EqualsIgnoringAsciiCase("Folder1", "FOLDER1"));
-    EXPECT_FALSE(EqualsIgnoringAsciiCase("Folder1", "Folder12"));
-    EXPECT_EQ(FormatErrorReport(10000, "MyExceptionFilter", "Access Violation"),
-              "Error 10000 in MyExceptionFilter: Access Violation");
+    EXPECT_TRUE(EqualsIgnoringAsciiCase("Folder1", "FOLDER1") &&
+                !EqualsIgnoringAsciiCase("Folder1", "Folder12"));
     // Every occurrence once, with regard to case; the inserted text is not
     // searched again.
+    std::string replaced;
     // clang-format off
-    const std::tuple<const char*, const char*, const char*, const char*> replaced[] = {
-        {"v000.ini", ".ini", ".bak", "v000.bak"}, {"v000.INI", ".ini", ".bak", "v000.INI"},
-        {"a&b&c", "&", "&&", "a&&b&&c"}, {"&&", "&", "&&", "&&&&"}, {"aaa", "aa", "b", "ba"},
-        {"x.ini.ini", ".ini", ".bak", "x.bak.bak"}, {"", "a", "b", ""}, {"abc", "", "x", "abc"}};
-    // clang-format on
-    for (const auto& [text, find, replacement, expected] : replaced) {
-        EXPECT_EQ(ReplaceText(text, find, replacement), expected) << text << " " << find;
+    for (const auto& [text, find, replacement] : {std::tuple{"v000.ini", ".ini", ".bak"},
+             {"v000.INI", ".ini", ".bak"}, {"a&b&c", "&", "&&"}, {"&&", "&", "&&"}, {"aaa", "aa", "b"},
+             {"x.ini.ini", ".ini", ".bak"}, {"", "a", "b"}, {"abc", "", "x"}}) {
+        // clang-format on
+        replaced += ReplaceText(text, find, replacement) + "|";
     }
-}
+    EXPECT_EQ(replaced, "v000.bak|v000.INI|a&&b&&c|&&&&|ba|x.bak.bak||abc|");
 
-// Numbers out of range are the overflow error; a library's failure reaches
-// the user as the program's own error, in the program's own words.
-TEST(Errors, OverflowAndLibraryFailuresBecomeTheProgramsOwnErrors) {
+    // Numbers out of range are the overflow error; a library's failure
+    // reaches the user as the program's own error, in the program's own words.
     const auto gone = std::make_error_code(std::errc::no_such_file_or_directory);
     // clang-format off
     const std::pair<std::function<void()>, int> failures[] = {

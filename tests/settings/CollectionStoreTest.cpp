@@ -8,147 +8,81 @@
 #include "runtime/Error.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <tuple>
 
 namespace vimbrel::test {
 namespace {
 
 struct CollectionStore : ::testing::Test {
-    CollectionStore() {
-        state.files.WindowsDirectory = platform.settingsDirectory().string();
-        state.files.CollectionFile = "vimbrel000.ini";
+    void Save(const std::string& file = "vimbrel000.ini") {
+        SaveCollectionSettings(model, platform.profiles, platform.settingsDirectory().string(),
+                               file);
     }
     TestPlatform platform;
-    ProgramState state;
+    SettingsModel model;
 };
 
-TEST_F(CollectionStore, LoadReadsEveryFolderAndStopsOneAtAnOverflow) {
-    state.display.FirstModeIndex = 1;
-    state.display.CurrentModeIndex = 3; // a missing Resolution is the desktop's mode, 2
-    state.model.ResizeFolderTable(2);
-    state.model.FolderTable[2] = {-7, -7, -7, -7, -7, -7, "", -7, -7};
+// An overflow stops the load of a folder at its key: the keys after it keep
+// their values. The size limits come from [Options], never [Renaming].
+TEST_F(CollectionStore, LoadReadsEveryFolderAndStopsAtAnOverflow) {
     const std::string longPath = "/" + std::string(252, 'p');
     WriteBytes(platform / "vimbrel000.ini",
-               CrLf({"[Options]", "Folders=3", "MinWidth=100", "MaxHeight=-1", "[Renaming]",
-                     "MinHeight=50", "[Folder1]", "background=4294967295", "Interval=10",
-                     "Set=\"  spaced name  \"", "[folder2]", "Captions=1", "Interval=32768",
+               CrLf({"[Options]", "Folders=3", "MinWidth=100", "[Renaming]", "MinHeight=50",
+                     "[Folder1]", "background=4294967295", "Interval=10",
+                     "Set=\"\v spaced name  \"", "[folder2]", "Captions=1", "Interval=32768",
                      "ImageScale=5", "[Folder3]", "Center=1", "Set=" + longPath}));
-    LoadCollectionSettings(state.model.settings, platform.services, "vimbrel000.ini", false);
-    const CollectionSettings& s = state.model.settings;
-    // Size limits come from [Options], never [Renaming].
-    EXPECT_EQ(std::tuple(s.MinWidth, s.MinHeight, s.MaxHeight), std::tuple(100, 0, -1));
-    state.model.ResizeFolderTable(3);
-    for (const int16_t n : {1, 2, 3}) {
-        try {
-            LoadFolderTable(state.model, platform.profiles, "vimbrel000.ini",
-                            CurrentResolution(state.display), n);
-            EXPECT_NE(n, 2);
-        } catch (const Error& error) {
-            EXPECT_EQ(error.number(), ErrorNumber::Overflow) << n;
-        }
-    }
-    SaveCollectionSettings(state.model, platform.profiles, state.files.WindowsDirectory,
-                           state.files.CollectionFile);
+    LoadCollectionSettings(model.settings, platform.services, "vimbrel000.ini", false);
+    EXPECT_EQ(std::tuple(model.settings.MinWidth, model.settings.MinHeight), std::tuple(100, 0));
+    model.ResizeFolderTable(3);
+    model.FolderTable[2] = {-7, -7, -7, -7, -7, -7, "", -7, -7};
+    const auto load = [&](int16_t n) {
+        LoadFolderTable(model, platform.profiles, "vimbrel000.ini", 2, n);
+    };
+    load(1);
+    EXPECT_THROW(load(2), Error);
+    load(3);
+    Save();
     EXPECT_EQ(
         ReadBytes(platform / "vimbrel000.ini"),
-        ExpectedCollection("", {"Background=-1|Interval=10|Set=\"  spaced name  \"|Resolution=2",
-                                // The keys from the overflow on keep their values.
-                                "Captions=1|Interval=-7|ImageScale=-7|RandomOrder=-7|Set=<unknown>|"
-                                "VideoScale=-7|Resolution=-7",
+        ExpectedCollection("", {"Background=-1|Interval=10|Set=\"\v spaced name  \"|Resolution=2",
+                                "Captions=1|Interval=-7|ImageScale=-7|RandomOrder=-7|"
+                                "Set=<unknown>|VideoScale=-7|Resolution=-7",
                                 "Center=1|Set=" + longPath + "|Resolution=2"}));
 }
 
-TEST_F(CollectionStore, AnOverflowStopsTheLoadOfOptionsAtItsKey) {
-    WriteBytes(platform / "vimbrel000.ini",
-               CrLf({"[Options]", "key_Beep=1", "CurrentFolder=3", "MouseMoves=40000", "Folders=2",
-                     "Description=never"}));
-    state.model.settings = {.Folders = 9, .Description = "before"};
-    EXPECT_THROW(
-        LoadCollectionSettings(state.model.settings, platform.services, "vimbrel000.ini", false),
-        Error);
-    const CollectionSettings& s = state.model.settings;
-    EXPECT_EQ(std::tuple(s.key_Beep, s.CurrentFolder, s.MouseMoves, s.Folders, s.Description),
-              std::tuple(1, 3, 0, 9, "before"));
-}
-
 TEST(CollectionLoad, TheShowStartsInARandomFolderOnlyWhenAskedExactly) {
-    const std::tuple<const char*, int, int, float, int> cases[] = {
-        // mode, RandomFolder, Folders, the draw, the folder it starts in
-        {"/S", 1, 5, 0.99f, 5}, {"/S", 1, 5, 0.0f, 1},        {"/S", 1, 5, 0.1999f, 1},
-        {"/S", 1, 5, 0.2f, 2},  {"/S", 1, 5, 0.99999994f, 5}, {"/S", 1, 0, 0.7f, 1},
-        {"/C", 1, 5, 0.99f, 2}, {"/S", 2, 5, 0.99f, 2},
+    const std::tuple<bool, int, int, float, int> cases[] = {
+        // a show starting, RandomFolder, Folders, the draw, the folder it starts in
+        {true, 1, 5, 0.99f, 5},  {true, 1, 5, 0.0f, 1},        {true, 1, 5, 0.1999f, 1},
+        {true, 1, 5, 0.2f, 2},   {true, 1, 5, 0.99999994f, 5}, {true, 1, 0, 0.7f, 1},
+        {false, 1, 5, 0.99f, 2}, {true, 2, 5, 0.99f, 2},
     };
-    for (const auto& [mode, random, folders, draw, expected] : cases) {
-        SCOPED_TRACE(testing::Message() << mode << " " << random << " " << folders << " " << draw);
+    for (const auto& [show, random, folders, draw, expected] : cases) {
+        SCOPED_TRACE(testing::Message() << show << " " << random << " " << folders << " " << draw);
         TestPlatform platform({draw});
         WriteBytes(platform / "c.ini",
                    CrLf({"[Options]", "CurrentFolder=2", "RandomFolder=" + std::to_string(random),
                          "Folders=" + std::to_string(folders)}));
-        ProgramState state;
-        LoadCollectionSettings(state.model.settings, platform.services, "c.ini",
-                               std::string(mode) == "/S");
-        EXPECT_EQ(state.model.settings.CurrentFolder, expected);
-        EXPECT_EQ(platform.random.reseeds, std::string(mode) == "/S" && random == 1 ? 1 : 0);
+        CollectionSettings settings;
+        LoadCollectionSettings(settings, platform.services, "c.ini", show);
+        EXPECT_EQ(settings.CurrentFolder, expected);
+        EXPECT_EQ(platform.random.reseeds, show && random == 1 ? 1 : 0);
     }
 }
 
-// A collection of defaults: what a load of no file gives.
-struct CollectionSave : CollectionStore {
-    CollectionSave() {
-        LoadCollectionSettings(state.model.settings, platform.services, "none.ini", false);
-    }
-    const std::string expected = ExpectedCollection("", {});
-};
-
-TEST_F(CollectionSave, WritesTheWholeFileAndBacksUpThePreviousOne) {
-    const std::tuple<const char*, const char*, const char*, std::string> cases[] = {
-        // file, what it held (nothing: none), its backup, what that holds then
-        {"vimbrel000.ini", "[Options]\r\nDescription=C\r\n", "vimbrel000.bak",
-         "[Options]\r\nDescription=C\r\n"},
-        {"vimbrel000.ini", nullptr, "vimbrel000.bak", expected}, // the save before
-        {"mine", "[Options]\nDescription=lf", "mine.bak", "[Options]\r\nDescription=lf\r\n"},
-        {"gone.ini", nullptr, "gone.bak", ""},
-    };
-    for (const auto& [file, held, backup, backedUp] : cases) {
-        state.files.CollectionFile = file;
-        if (held) {
-            WriteBytes(platform / file, held);
-        }
-        SaveCollectionSettings(state.model, platform.profiles, state.files.WindowsDirectory,
-                               state.files.CollectionFile);
-        EXPECT_EQ(ReadBytes(platform / file), expected) << file;
-        EXPECT_EQ(std::filesystem::exists(platform / backup) ? ReadBytes(platform / backup) : "",
-                  backedUp)
-            << file;
-    }
+// The defaults (a load of no file) saved over a file with LF line ends and
+// no ".ini" in its name, and in place of one that has gone.
+TEST_F(CollectionStore, SaveWritesTheWholeFileAndBacksUpThePreviousOne) {
+    LoadCollectionSettings(model.settings, platform.services, "none.ini", false);
+    WriteBytes(platform / "mine", "[Options]\nDescription=lf");
+    Save("mine");
+    Save("gone.ini");
+    EXPECT_EQ(ReadBytes(platform / "mine.bak"), "[Options]\r\nDescription=lf\r\n");
+    EXPECT_EQ(ReadBytes(platform / "mine") + ReadBytes(platform / "gone.ini"),
+              ExpectedCollection("", {}) + ExpectedCollection("", {}));
+    EXPECT_FALSE(std::filesystem::exists(platform / "gone.bak"));
     EXPECT_EQ(std::filesystem::canonical(std::filesystem::current_path()),
               std::filesystem::canonical(platform.settingsDirectory()));
-}
-
-// Nothing is written in place: a folder that takes no new file keeps what
-// it holds.
-TEST_F(CollectionSave, AnUnwritableDirectoryIsReportedAndTouchesNothing) {
-    VIMBREL_SKIP_WITHOUT_PERMISSION_CHECKS();
-    WriteBytes(platform / "vimbrel000.ini", "keep me");
-    ::chmod(platform.settingsDirectory().c_str(), 0555);
-    const int result = RunWithoutPermissionOverride(
-        [](void* test) {
-            try {
-                auto* t = static_cast<CollectionSave*>(test);
-                SaveCollectionSettings(t->state.model, t->platform.profiles,
-                                       t->state.files.WindowsDirectory,
-                                       t->state.files.CollectionFile);
-            } catch (const Error& error) {
-                return error.number();
-            }
-            return 0;
-        },
-        this);
-    ::chmod(platform.settingsDirectory().c_str(), 0755);
-    EXPECT_EQ(result, ErrorNumber::PermissionDenied);
-    EXPECT_EQ(ReadBytes(platform / "vimbrel000.ini"), "keep me");
-    EXPECT_FALSE(std::filesystem::exists(platform / "vimbrel000.bak"));
 }
 
 } // namespace

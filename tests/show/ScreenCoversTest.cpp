@@ -26,7 +26,7 @@ std::vector<QWidget*> Covers() {
 
 TEST_F(ShowWindow, OtherScreensAreCoveredInTheFoldersColourWhileTheShowRuns) {
     ASSERT_EQ(QGuiApplication::screens().size(), 2) << "the two-screen set-up is missing";
-    test::WritePicture(pictures / "a.jpg", 64, 48, Qt::red);
+    WritePicture(pictures / "a.jpg", 64, 48, Qt::red);
     auto form = Start({.background = 0x0000FF});
     EXPECT_EQ(form->geometry(), QRect(0, 0, 800, 600));
 
@@ -37,8 +37,7 @@ TEST_F(ShowWindow, OtherScreensAreCoveredInTheFoldersColourWhileTheShowRuns) {
 
     // Pointer events over the cover count like those over the show.
     MoveOver(covers[0], {5, 5});
-    MoveOver(covers[0], {6, 6});
-    EXPECT_EQ(state.MouseMoveCount, 2);
+    EXPECT_EQ(state.MouseMoveCount, 1);
 
     form->close();
     EXPECT_TRUE(Covers().empty());
@@ -48,8 +47,8 @@ TEST_F(ShowWindow, PicturesAreDecodedForTheDevicePixelsOfADenseScreen) {
     ASSERT_EQ(QGuiApplication::primaryScreen()->devicePixelRatio(), 2.0);
     // 1600 x 1200 sized down to the 800 x 600 screen (less the caption's
     // room): the layout is in logical pixels, the picture has twice as many.
-    test::WritePicture(pictures / "big.jpg", 1600, 1200, Qt::red);
-    test::WritePicture(pictures / "small.jpg", 64, 48, Qt::blue);
+    WritePicture(pictures / "big.jpg", 1600, 1200, Qt::red);
+    WritePicture(pictures / "small.jpg", 64, 48, Qt::blue);
     auto form = Start({.captions = 0, .imageScale = 2});
     const QSize area = form->Image1->size();
     EXPECT_LE(area.width(), 800);
@@ -57,9 +56,8 @@ TEST_F(ShowWindow, PicturesAreDecodedForTheDevicePixelsOfADenseScreen) {
     EXPECT_NEAR(form->Image1->Picture().width(), 2 * area.width(), 2);
     EXPECT_NEAR(form->Image1->Picture().height(), 2 * area.height(), 2);
     // A picture smaller than its area is never decoded above its own size.
-    form->Show.TickCount = 100;
-    form->Timer1_Timer();
-    ASSERT_EQ(state.catalogue.CurrentFile, "small.jpg");
+    Ticks(*form, 5);
+    ASSERT_EQ(Shown(), "small.jpg");
     EXPECT_EQ(form->Image1->Picture().size(), QSize(64, 48));
 }
 

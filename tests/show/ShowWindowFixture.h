@@ -3,25 +3,39 @@
 // A show window over a folder of real pictures, started as the program
 // starts it, for the show's window tests.
 
+#include "MediaFiles.h"
 #include "PlatformDoubles.h"
-#include "ShowMedia.h"
-#include "controls/PasswordPrompt.h"
+#include "TempDirectory.h"
+#include "show/CaptionLabel.h"
 #include "show/MainForm.h"
 #include "startup/Main.h"
 
 #include <QApplication>
 #include <QKeyEvent>
-#include <QLineEdit>
 #include <QMouseEvent>
+#include <QProcess>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 #include <memory>
+#include <set>
 
 namespace vimbrel {
 
 using test::CrLf;
 using test::ReadBytes;
+
+// A picture of one colour in the format its extension names, written by
+// ImageMagick under a plain name first: the name may hold bytes that are
+// no UTF-8, which only the file system takes as they are.
+inline void WritePicture(const std::filesystem::path& path, int width, int height, QColor colour) {
+    const auto plain = path.parent_path() / ("picture" + path.extension().string());
+    ASSERT_EQ(QProcess::execute("convert",
+                                {"-size", QString("%1x%2").arg(width).arg(height),
+                                 "xc:" + colour.name(), QString::fromStdString(plain.string())}),
+              0);
+    std::filesystem::rename(plain, path);
+}
 
 // JPEG colours come back within a step or two of what was written.
 inline bool Near(const QColor& actual, const QColor& expected) {
@@ -37,26 +51,13 @@ inline void MoveOver(QWidget* widget, QPoint at) {
     QApplication::sendEvent(widget, &move);
 }
 
-// A typed character, as the window system delivers it.
-inline void Type(QWidget& form, char character) {
-    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(QChar(character)));
+// A key press typing `text`, as the window system delivers it.
+inline void Type(QWidget& form, const QString& text, int key = 0, bool autoRepeat = false) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text, autoRepeat);
     QApplication::sendEvent(&form, &press);
 }
 
-// Answers the password prompt with the given text once it appears.
-inline void AnswerPasswordPrompt(const QString& text) {
-    QTimer::singleShot(50, [text] {
-        QWidget* prompt = QApplication::activeModalWidget();
-        ASSERT_NE(prompt, nullptr);
-        auto* field = prompt->findChild<QLineEdit*>(kPasswordFieldName);
-        ASSERT_NE(field, nullptr);
-        field->setText(text);
-        QTest::keyClick(field, Qt::Key_Return);
-    });
-}
-
-// The special keys the tests type: f captions, s next folder, z pause,
-// r rename, n next, p previous.
+// f captions, s next folder, z pause, r rename, n next, p previous.
 inline const std::string kSpecialKeys =
     CrLf({"key_Special=1", "key_Captions=102", "key_NewFolder=115", "key_Pause=122",
           "key_Rename=114", "key_Next=110", "key_Previous=112"});
@@ -64,14 +65,13 @@ inline const std::string kSpecialKeys =
 struct FolderOptions {
     int captions = 0;
     int background = 0;
-    int center = 1;
     int interval = 3;
     int imageScale = 0;
     std::string options = ""; // extra [Options] lines
 };
 
 class ShowWindow : public ::testing::Test {
-protected:
+public:
     // Writes the collection and runs start-up in mode /S, as the program
     // does, then loads and shows the window.
     std::unique_ptr<MainForm> StartCollection(const std::string& collection) {
@@ -89,11 +89,14 @@ protected:
         return StartCollection(CrLf({"[Options]", "RandomFolder=0", "MouseMoves=4", "Folders=1"}) +
                                folder.options +
                                CrLf({"[Folder1]", "Captions=" + std::to_string(folder.captions),
-                                     "Background=" + std::to_string(folder.background),
-                                     "Center=" + std::to_string(folder.center),
+                                     "Background=" + std::to_string(folder.background), "Center=1",
                                      "Interval=" + std::to_string(folder.interval),
                                      "ImageScale=" + std::to_string(folder.imageScale),
                                      "RandomOrder=0", "Set=" + pictures.path().string()}));
+    }
+
+    void Add(const std::string& medium, const std::string& name) {
+        std::filesystem::copy_file(test::MediaFolder() / medium, pictures / name);
     }
 
     void Ticks(MainForm& form, int count) {
@@ -103,6 +106,26 @@ protected:
     }
 
     std::string Shown() const { return state.catalogue.CurrentFile; }
+
+    // The item, its caption ("-" while hidden) and the show's timer.
+    std::string Seen(const MainForm& form) const {
+        return Shown() + " | " + (form.Label1->isVisible() ? form.Label1->Caption() : "-") + " | " +
+               (form.Timer1->isActive() ? std::to_string(form.Timer1->interval()) + " ms"
+                                        : "stopped");
+    }
+
+    // The pictures folder's file names in order.
+    std::string Files() const {
+        std::set<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(pictures.path())) {
+            names.insert(entry.path().filename().string());
+        }
+        std::string all;
+        for (const std::string& name : names) {
+            all += (all.empty() ? "" : " ") + name;
+        }
+        return all;
+    }
 
     std::string LastFileName() {
         return platform.profiles.GetPrivateProfileString("Options", "LastFileName", "<none>",
