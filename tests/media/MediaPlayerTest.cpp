@@ -62,7 +62,7 @@ TEST_F(MediaPlayerTest, EachKindOfMediaPlaysOnceToItsEndAtItsSize) {
     // The sizes assume the offscreen platform's single 800x800 screen.
     ASSERT_EQ(QGuiApplication::primaryScreen()->size(), QSize(800, 800));
     // A MIDI file's name is escaped into the address mpv opens.
-    const std::string tune = (folder / "Evening #1 (50% R\xC3\xA9).mid").string();
+    const std::string tune = (folder / "Evening #1 (100%25 R\xC3\xA9).mid").string();
     std::filesystem::copy_file("chord.mid", tune);
     // File, display size, the player's size.
     const std::tuple<std::string, int, QSize> media[] = {
@@ -80,15 +80,11 @@ TEST_F(MediaPlayerTest, EachKindOfMediaPlaysOnceToItsEndAtItsSize) {
         player.SetFileName(file);
         EXPECT_EQ(player.size(), size) << "sized by the assignment";
         EXPECT_EQ(newStreams.count(), 0) << "notifications never come from inside the assignment";
-        // Hidden, the player still takes every frame: a video plays in real
-        // time rather than crawling.
         double reached = 0;
-        ASSERT_TRUE(WaitUntil(
-            [&] {
-                reached = std::max(reached, player.CurrentPosition());
-                return ends.count() > 0;
-            },
-            4s));
+        ASSERT_TRUE(WaitUntil([&] {
+            reached = std::max(reached, player.CurrentPosition());
+            return ends.count() > 0;
+        }));
         QTest::qWait(200);
         EXPECT_GT(reached, 0.5) << "ended without playing";
         EXPECT_EQ(newStreams.count(), 1);
@@ -139,6 +135,7 @@ TEST_F(MediaPlayerTest, VideoIsDrawnRedrawnWhilePausedStartsOverAndPassesThePoin
     ASSERT_TRUE(WaitUntil([&] { return player.CurrentPosition() > 0.2; }));
 
     player.Pause();
+    QTest::qWait(300);
     player.SetDisplaySize(DisplaySizes::DoubleSize);
     EXPECT_TRUE(WaitUntil([&] { return frame.size() == QSize(320, 240); }))
         << "a paused video is drawn again at its new size";
@@ -160,6 +157,9 @@ TEST_F(MediaPlayerTest, VideoIsDrawnRedrawnWhilePausedStartsOverAndPassesThePoin
     EXPECT_TRUE(WaitUntil([&] { return ends.count() == 2; }));
     EXPECT_EQ(newStreams.count(), 2);
     EXPECT_EQ(player.FileName(), "clips/inner.avi");
+    player.Pause();
+    player.SetFileName("inner.avi");
+    EXPECT_FALSE(player.IsPaused()) << "a file assigned always plays";
     player.SetFileName("");
     EXPECT_TRUE(frame.isNull()) << "no picture of the media left behind";
 }
@@ -181,23 +181,26 @@ TEST_F(MediaPlayerTest, PlayListPlaysItsEntriesInTurnStopsAndEndsOnce) {
     EXPECT_TRUE(WaitUntil([&] { return player.CurrentEntry() == 2; }));
     EXPECT_TRUE(WaitUntil([&] { return player.size() == QSize(160, 120); }))
         << "the video entry sizes the player";
-    player.PreviousEntry();
-    EXPECT_TRUE(WaitUntil([&] { return player.CurrentEntry() == 1; }));
+    player.NextEntry();
+    EXPECT_TRUE(WaitUntil([&] { return player.CurrentEntry() == 4; })) << "past the damaged tune";
 
     // Stop holds the tune at its start (mpv seeks in the synthesized stream).
-    ASSERT_TRUE(WaitUntil(
-        [&] { return player.CurrentEntry() == 4 && player.CurrentPosition() > 0.4; }, 8s));
+    ASSERT_TRUE(WaitUntil([&] { return player.CurrentPosition() > 0.4; }));
     player.Stop();
     EXPECT_TRUE(WaitUntil([&] { return player.CurrentPosition() < 0.05; }));
     QTest::qWait(1000);
     EXPECT_LT(player.CurrentPosition(), 0.05);
-    EXPECT_EQ(ends.count(), 0) << "moving, the failing entry and stopping end nothing";
     player.Play();
-    ASSERT_TRUE(WaitUntil([&] { return ends.count() == 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return player.CurrentPosition() > 0.2; }));
+    // Leaving the last entry is no end; back past the damaged tune.
+    player.PreviousEntry();
+    EXPECT_TRUE(WaitUntil([&] { return player.CurrentEntry() == 2; }));
+    EXPECT_EQ(ends.count(), 0) << "moving, the failing entry and stopping end nothing";
+    ASSERT_TRUE(WaitUntil([&] { return ends.count() == 1; }, 8s));
     QTest::qWait(300);
     EXPECT_EQ(ends.count(), 1);
     EXPECT_EQ(ends.at(0).at(0).toInt(), 0);
-    EXPECT_EQ(newStreams.count(), 5) << "tone, movie, tone again, movie, tune";
+    EXPECT_EQ(newStreams.count(), 5) << "tone, movie, tune, movie again, tune again";
 
     EXPECT_EQ(Failure([&] {
                   player.SetPlayList("bad.m3u", {"broken.avi", "missing.avi"});

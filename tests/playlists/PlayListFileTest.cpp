@@ -20,7 +20,7 @@ using Names = std::vector<std::string>;
 
 class PlayListFileTest : public ::testing::Test {
 protected:
-    // The names taken in the test's folder, as the entries of a list there.
+    // A name taken in the test's folder, as an entry of a list there is.
     std::string At(std::string_view name) const { return (folder / name).string(); }
     // Names separated by "|", relative ones taken in the test's folder.
     Names In(std::string_view names) const {

@@ -102,7 +102,8 @@ TEST(Pacing, AnItemStaysIntervalPlusTwoTicksAndNothingCountsWhileMediaPlays) {
     ShowState playing{.TickCount = 7, .Playing = "b.avi"};
     EXPECT_EQ(NextTickAction(playing, 3), TickAction::Wait);
     EXPECT_EQ(playing.TickCount, 7);
-    ShowState saturated{.TickCount = INT16_MAX};
+    ShowState saturated;
+    saturated.TickCount = INT16_MAX;
     EXPECT_EQ(NextTickAction(saturated, INT16_MAX), TickAction::Count);
 }
 
