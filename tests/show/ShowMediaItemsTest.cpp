@@ -2,7 +2,6 @@
 // and what their captions say, the show's timer resting while they play,
 // the keys that act on them, and files that cannot be played.
 
-#include "EventLoopWait.h"
 #include "ShowWindowFixture.h"
 #include "media/MediaPlayer.h"
 #include "show/PictureArea.h"
@@ -12,7 +11,6 @@
 namespace vimbrel {
 namespace {
 
-using test::WaitUntil;
 using ShowMediaItems = ShowWindow;
 
 TEST_F(ShowMediaItems, VideoPlaysCentredWithItsTitleTheTimerRestsAndThePauseKeyUsesThePlayer) {
@@ -26,7 +24,7 @@ TEST_F(ShowMediaItems, VideoPlaysCentredWithItsTitleTheTimerRestsAndThePauseKeyU
     // caption's top 690 twips (46 pixels) above the video's lower edge.
     EXPECT_EQ(form->MediaPlayer1->geometry(), QRect(320, 340, 160, 120));
     EXPECT_EQ(form->Label1->geometry(), QRect(320, 340 + 120 - 46, 160, form->Label1->height()));
-    ASSERT_TRUE(WaitUntil([&] { return form->Label1->Caption() != "Sun && Sea"; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form->Label1->Caption() != "Sun && Sea"; }, 6000));
     // The pointer over the video counts (the video may have appeared under
     // the pointer, which counts too).
     const int16_t counted = state.MouseMoveCount;
@@ -41,7 +39,7 @@ TEST_F(ShowMediaItems, VideoPlaysCentredWithItsTitleTheTimerRestsAndThePauseKeyU
     EXPECT_EQ(Seen(*form), "Sun & Sea.avi | Sun && Sea - Sunset && Sea | stopped");
     EXPECT_EQ(platform.messageBoxes.beeps, 0);
 
-    ASSERT_TRUE(WaitUntil([&] { return form->Show.Playing.empty(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form->Show.Playing.empty(); }, 6000));
     EXPECT_EQ(Seen(*form), "Sun & Sea.avi | - | 10 ms");
     EXPECT_FALSE(form->MediaPlayer1->isVisible());
     Ticks(*form, 2);
@@ -103,7 +101,7 @@ TEST_F(ShowMediaItems, SoundsAndPlayListsPlayUnseenAndTheKeysStepInsideTheListFi
     Type(*form, "n");
     const auto step = [&](const char* key, int entry) {
         Type(*form, key);
-        return WaitUntil([&] { return form->MediaPlayer1->CurrentEntry() == entry; });
+        return QTest::qWaitFor([&] { return form->MediaPlayer1->CurrentEntry() == entry; }, 6000);
     };
     EXPECT_TRUE(step("n", 2) && step("n", 3) && step("p", 2) && step("n", 3));
     Type(*form, "n"); // the last entry: next leaves the list
@@ -127,7 +125,7 @@ TEST_F(ShowMediaItems, MediaThatCannotBePlayedAreMarkedAndTheShowGoesOn) {
     }
     Ticks(*form, 2);
     ASSERT_EQ(Shown(), "h.mpg");
-    ASSERT_TRUE(WaitUntil([&] { return form->Show.Playing.empty(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form->Show.Playing.empty(); }, 6000));
     Ticks(*form, 2);
     EXPECT_EQ(Seen(*form), "i.m3u | - | 10 ms");
     Ticks(*form, 2);
@@ -150,7 +148,7 @@ TEST_F(ShowMediaItems, MachineFaultsRenameNothing) {
     ::setenv("VIMBREL_AUDIO_OUTPUT", "null", 1);
     for (const char* name : {"a.wav", "b.mp3", "c.mid"}) {
         EXPECT_EQ(Shown(), name);
-        ASSERT_TRUE(WaitUntil([&] { return form->Timer1->isActive(); }));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return form->Timer1->isActive(); }, 6000));
         Ticks(*form, 2);
     }
     font.empty() ? ::unsetenv("VIMBREL_SOUNDFONT") : ::setenv("VIMBREL_SOUNDFONT", font.c_str(), 1);

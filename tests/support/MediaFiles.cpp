@@ -32,7 +32,7 @@ std::string BigEndian(uint32_t value, int bytes) {
 // quarter note at 120 beats a minute: 960 ticks).
 std::string OneSecondChord() {
     std::string track;
-    for (const char note : {60, 64, 67}) {
+    for (const char note : {'\x3C', '\x40', '\x43'}) { // C, E, G
         track += std::string("\x00\x90", 2) + note + '\x60';
     }
     track += std::string("\x87\x40\x80\x3C\x00", 5); // 960 ticks later, off
@@ -42,21 +42,6 @@ std::string OneSecondChord() {
            "MTrk" + BigEndian(static_cast<uint32_t>(track.size()), 4) + track;
 }
 
-std::string LittleEndian32(uint32_t value) {
-    std::string out;
-    for (int shift = 0; shift < 32; shift += 8) {
-        out += static_cast<char>((value >> shift) & 0xFF);
-    }
-    return out;
-}
-
-// The same wrapped as RIFF MIDI: a "data" chunk holding the file.
-std::string RiffWrapped(const std::string& midi) {
-    const std::string data = "data" + LittleEndian32(static_cast<uint32_t>(midi.size())) + midi +
-                             (midi.size() % 2 != 0 ? std::string(1, '\0') : "");
-    return "RIFF" + LittleEndian32(static_cast<uint32_t>(4 + data.size())) + "RMID" + data;
-}
-
 void MakeAll(const std::filesystem::path& folder) {
     const std::string pattern = "-f lavfi -i testsrc=rate=25:duration=1:size=";
     const std::string tone = "-f lavfi -i sine=frequency=440:duration=1 ";
@@ -64,17 +49,10 @@ void MakeAll(const std::filesystem::path& folder) {
     Make(folder, pattern + "160x120 -c:v mpeg1video -b:v 800k", "movie.mpg");
     Make(folder, pattern + "160x120 -c:v mpeg4 -q:v 4 -metadata title='Sunset & Sea'",
          "titled.avi");
-    Make(folder, pattern + "320x120 -c:v mpeg4 -q:v 4", "wide.avi");
     Make(folder, pattern + "160x120 -vf setsar=2 -c:v mpeg4 -q:v 4", "anamorphic.avi");
     Make(folder, tone + "-c:a pcm_s16le", "tone.wav");
     Make(folder, tone + "-c:a libmp3lame", "tone.mp3");
-    Make(folder, tone + "-c:a libmp3lame -metadata title='Evening Tone'", "titled.mp3");
-    Make(folder, pattern + "160x120 -c:v wmv2 -q:v 4", "movie.wmv");
-    Make(folder, pattern + "160x120 -c:v msmpeg4v3 -q:v 4 -f asf", "movie.asf");
-    Make(folder, pattern + "160x120 -c:v mpeg4 -q:v 4", "movie.mov");
-    Make(folder, tone + "-c:a wmav2", "tone.wma");
     WriteBytes(folder / "chord.mid", OneSecondChord());
-    WriteBytes(folder / "chord.rmi", RiffWrapped(OneSecondChord()));
     WriteBytes(folder / "broken.avi", "This is not a video.\n");
     // The first half of a video: it opens, and fails part-way.
     std::filesystem::copy_file(folder / "movie.mpg", folder / "truncated.mpg");

@@ -9,15 +9,10 @@ namespace vimbrel::test {
 //   movie.avi       1 s, 160x120, 25 frames/s, test pattern, MPEG-4 in AVI
 //   movie.mpg       the same as MPEG-1 video
 //   titled.avi      movie.avi with the title "Sunset & Sea"
-//   wide.avi        1 s, 320x120
 //   anamorphic.avi  1 s, 160x120 stored with pixels twice as wide as high
 //   tone.wav        1 s sine tone
 //   tone.mp3        the same as MP3
-//   titled.mp3      tone.mp3 with the title "Evening Tone"
-//   movie.wmv, movie.asf, movie.mov   movie.avi in other containers
-//   tone.wma        tone.wav as Windows Media Audio
 //   chord.mid       a piano chord held for a second, standard MIDI file
-//   chord.rmi       the same in a RIFF MIDI wrapper
 //   broken.avi      a text file with a video's name
 //   truncated.mpg   the first half of movie.mpg
 //   empty.avi       no bytes at all
