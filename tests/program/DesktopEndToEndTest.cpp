@@ -86,7 +86,12 @@ INSTANTIATE_TEST_SUITE_P(
     Desktops, DesktopEndToEnd,
     ::testing::Values(
         Desktop{"xfwm4panel", "dbus-run-session -- sh -c 'xfwm4 & exec xfce4-panel'", {40, 12}},
-        Desktop{"fluxbox", "fluxbox", {30, 470}}),
+        // The root window stays as it is: where a wallpaper tool (feh) is
+        // installed, fluxbox would otherwise paint a grey close to its toolbar's.
+        Desktop{"fluxbox",
+                "sh -c 'mkdir -p ~/.fluxbox && echo \"background: unset\" > ~/.fluxbox/overlay "
+                "&& exec fluxbox'",
+                {30, 470}}),
     [](const auto& desktop) { return std::string(desktop.param.name); });
 
 using InputHeldElsewhere = EndToEnd;
