@@ -21,6 +21,8 @@ case "${1:-}" in
     --fuzz) packages+=(clang libclang-rt-14-dev) ;;
     --tests) packages+=("${testing[@]}") ;;
     --headless) packages+=(xvfb xauth xdotool x11-utils imagemagick) ;;
+    # the benchmarks, and the programs they are measured against
+    --bench) packages+=("${testing[@]}" mpv feh) ;;
 esac
 
 missing=()

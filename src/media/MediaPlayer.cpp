@@ -85,21 +85,62 @@ QSize DisplayAreaSize(int displaySize, QSize video, QSize screen) {
 }
 
 MediaPlayer::MediaPlayer(QWidget* parent, std::string audioOutput)
-    : QWidget(parent), m_core(CreateMpvCore(std::move(audioOutput))),
-      m_surface(new VideoSurface(m_core, this)) {
-    RegisterMidiProtocol(m_core.get());
+    : QWidget(parent), m_audioOutput(std::move(audioOutput)), m_surface(new VideoSurface(this)),
+      m_idle(new QTimer(this)) {
     setMouseTracking(true);
     resize(0, 0);
-    // Last, so that no event arrives before the player is complete.
-    mpv_set_wakeup_callback(m_core.get(), &MediaPlayer::OnMpvWakeup, this);
+    m_idle->setSingleShot(true);
+    m_idle->setInterval(kIdleReleaseMs);
+    connect(m_idle, &QTimer::timeout, this, &MediaPlayer::ReleaseWhenIdle);
 }
 
 MediaPlayer::~MediaPlayer() {
-    mpv_set_wakeup_callback(m_core.get(), nullptr, nullptr);
+    if (m_core != nullptr) {
+        mpv_set_wakeup_callback(m_core.get(), nullptr, nullptr);
+    }
     // The surface frees the render context; the core goes with the last
     // reference, after it.
     delete m_surface;
     m_surface = nullptr;
+}
+
+void MediaPlayer::Prepare() {
+    Core();
+    if (m_entries.empty()) {
+        m_idle->start();
+    }
+}
+
+mpv_handle* MediaPlayer::Core() {
+    if (m_core == nullptr) {
+        MpvCore core;
+        try {
+            core = CreateMpvCore(m_audioOutput);
+            RegisterMidiProtocol(core.get());
+            m_surface->Attach(core);
+        } catch (const Error& error) {
+            // The machine's player cannot start: no file is to blame.
+            throw Error(ErrorNumber::OutputUnavailable, kSource, error.description());
+        }
+        m_core = std::move(core);
+        SetPaused(m_paused);
+        // Last, so that no event arrives before the player is complete.
+        mpv_set_wakeup_callback(m_core.get(), &MediaPlayer::OnMpvWakeup, this);
+    }
+    return m_core.get();
+}
+
+void MediaPlayer::ReleaseWhenIdle() {
+    if (m_core == nullptr || !m_entries.empty()) {
+        return;
+    }
+    mpv_set_wakeup_callback(m_core.get(), nullptr, nullptr);
+    m_pending.clear();
+    m_streamEntry = 0;
+    m_surface->Detach();
+    m_core.reset();
+    // The codecs' tables and mpv's threads' memory go back to the system.
+    platform::ReturnFreedMemory();
 }
 
 void MediaPlayer::SetFileName(const std::string& name) {
@@ -148,12 +189,17 @@ void MediaPlayer::Unload() {
     m_fileName.clear();
     m_ended = false;
     m_videoSize = QSize();
-    Command(m_core.get(), {"stop"});
+    if (m_core != nullptr) {
+        Command(m_core.get(), {"stop"});
+        m_idle->start();
+    }
     m_surface->Clear();
 }
 
 void MediaPlayer::Load(const std::string& name, const std::vector<std::string>& paths) {
     Unload();
+    Core();
+    m_idle->stop();
     // Pause carries over from one file to the next in mpv; a file assigned
     // here always starts playing.
     SetPaused(false);
@@ -256,6 +302,9 @@ void MediaPlayer::WaitForVideoSize() {
 }
 
 bool MediaPlayer::Pull(double timeoutSeconds, PlayerEvent& event) {
+    if (m_core == nullptr) {
+        return false;
+    }
     const mpv_event* raw = mpv_wait_event(m_core.get(), timeoutSeconds);
     if (raw->event_id == MPV_EVENT_NONE) {
         return false;
@@ -372,6 +421,10 @@ void MediaPlayer::ApplyDisplaySize() {
 }
 
 void MediaPlayer::SetPaused(bool paused) {
+    m_paused = paused;
+    if (m_core == nullptr) {
+        return;
+    }
     int flag = paused ? 1 : 0;
     mpv_set_property(m_core.get(), "pause", MPV_FORMAT_FLAG, &flag);
 }
@@ -394,10 +447,15 @@ void MediaPlayer::Pause() {
 
 void MediaPlayer::Stop() {
     SetPaused(true);
-    Command(m_core.get(), {"seek", "0", "absolute"});
+    if (m_core != nullptr) {
+        Command(m_core.get(), {"seek", "0", "absolute"});
+    }
 }
 
 bool MediaPlayer::IsPaused() const {
+    if (m_core == nullptr) {
+        return m_paused;
+    }
     int flag = 0;
     mpv_get_property(m_core.get(), "pause", MPV_FORMAT_FLAG, &flag);
     return flag != 0;

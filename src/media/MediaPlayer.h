@@ -3,6 +3,7 @@
 #include "media/VideoSurface.h"
 
 #include <QSize>
+#include <QTimer>
 #include <QWidget>
 #include <atomic>
 #include <cstdint>
@@ -30,6 +31,10 @@ QSize DisplayAreaSize(int displaySize, QSize video, QSize screen);
 // and draws the video into itself (VideoSurface). Its width and height are
 // always those of the video area, so the window can place it like a picture.
 //
+// mpv's core (and with it every codec) is made when the first media is
+// loaded or prepared, not before: a show of pictures alone never pays for
+// it. After kIdleReleaseMs with nothing loaded it is let go again.
+//
 // Notifications come through Qt's event loop, never from inside the call
 // that caused them. Each opened file is one mpv play-list entry; an event is
 // passed on only while its entry still belongs to the loaded media, so
@@ -45,6 +50,17 @@ public:
     ~MediaPlayer() override;
     MediaPlayer(const MediaPlayer&) = delete;
     MediaPlayer& operator=(const MediaPlayer&) = delete;
+
+    // How long the core stays without media before it is let go.
+    static constexpr int kIdleReleaseMs = 60000;
+    void SetIdleRelease(int milliseconds) { m_idle->setInterval(milliseconds); }
+
+    // Makes the core now, so that the next media starts without waiting for
+    // it (the show calls this while the picture before a video stands).
+    // Raises vimbrel::Error when mpv cannot start.
+    void Prepare();
+    // Whether the core exists.
+    bool Prepared() const { return m_core != nullptr; }
 
     // Opens the file, relative to the current directory, and starts playing
     // it. Returns once the file is open and, for a video, its size is known
@@ -121,6 +137,8 @@ private:
         int error = 0;
     };
 
+    mpv_handle* Core();
+    void ReleaseWhenIdle();
     void Load(const std::string& name, const std::vector<std::string>& paths);
     void Unload();
     [[noreturn]] void FailLoad(const std::string& description,
@@ -137,8 +155,12 @@ private:
     void ApplyDisplaySize();
     void SetPaused(bool paused);
 
+    std::string m_audioOutput;
     MpvCore m_core;
     VideoSurface* m_surface = nullptr;
+    QTimer* m_idle = nullptr;
+    // The pause asked for while no core exists, which the next core takes.
+    bool m_paused = false;
     std::string m_fileName;
     int m_displaySize = DisplaySizes::OwnSize;
     QSize m_videoSize;

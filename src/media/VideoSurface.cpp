@@ -6,7 +6,9 @@
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QOpenGLFramebufferObject>
+#include <QOpenGLFunctions>
 #include <QPainter>
+#include <QSysInfo>
 #include <clocale>
 #include <cstdlib>
 #include <cstring>
@@ -77,15 +79,21 @@ public:
     uint64_t Update() override { return mpv_render_context_update(m_context); }
 
     void Render(QSize size, QImage& target) override {
-        if (target.size() != size || target.format() != QImage::Format_RGBX8888) {
+        if (target.size() != size || target.format() != QImage::Format_RGB32) {
             target = AlignedImage(size);
         }
         // bits() first: it may detach, and the stride is that of the result.
         void* pixels = target.bits();
         std::size_t stride = static_cast<std::size_t>(target.bytesPerLine());
         int dimensions[2] = {size.width(), size.height()};
-        // "rgb0" is QImage's RGBX8888: bytes R, G, B, unused, at rising addresses.
-        char format[] = "rgb0";
+        // QImage's RGB32 (0xffRRGGBB in a 32-bit word), the window's own
+        // format: painting the frame is then a plain copy, with no conversion
+        // of every pixel. In memory its bytes are B, G, R, unused on a
+        // little-endian machine.
+        char format[] = "bgr0";
+        if (QSysInfo::ByteOrder == QSysInfo::BigEndian) {
+            std::memcpy(format, "0rgb", sizeof format);
+        }
         int noBlocking = 0;
         mpv_render_param params[] = {{MPV_RENDER_PARAM_SW_SIZE, dimensions},
                                      {MPV_RENDER_PARAM_SW_FORMAT, format},
@@ -108,10 +116,10 @@ private:
         void* buffer =
             std::aligned_alloc(alignment, stride * static_cast<std::size_t>(size.height()));
         if (buffer == nullptr) {
-            return QImage(size, QImage::Format_RGBX8888);
+            return QImage(size, QImage::Format_RGB32);
         }
         QImage image(static_cast<uchar*>(buffer), size.width(), size.height(),
-                     static_cast<qsizetype>(stride), QImage::Format_RGBX8888, &std::free, buffer);
+                     static_cast<qsizetype>(stride), QImage::Format_RGB32, &std::free, buffer);
         image.fill(Qt::black);
         return image;
     }
@@ -190,6 +198,10 @@ private:
         if (!m_surface.isValid() || !m_gl.create() || !m_gl.makeCurrent(&m_surface)) {
             return false;
         }
+        if (IsSoftwareRasterizer()) {
+            m_gl.doneCurrent();
+            return false;
+        }
         mpv_opengl_init_params init{&GlRenderer::ProcAddress, &m_gl};
         char api[] = MPV_RENDER_API_TYPE_OPENGL;
         mpv_render_param params[] = {{MPV_RENDER_PARAM_API_TYPE, api},
@@ -204,6 +216,21 @@ private:
         return true;
     }
 
+    // Mesa's rasterizers on the processor (as under a virtual X server):
+    // drawing through them and reading each frame back costs several times
+    // what drawing in software does.
+    bool IsSoftwareRasterizer() {
+        const auto* renderer =
+            reinterpret_cast<const char*>(m_gl.functions()->glGetString(GL_RENDERER));
+        if (renderer == nullptr) {
+            return true;
+        }
+        const std::string name(renderer);
+        return name.find("llvmpipe") != std::string::npos ||
+               name.find("softpipe") != std::string::npos ||
+               name.find("swrast") != std::string::npos;
+    }
+
     static void* ProcAddress(void* context, const char* name) {
         return reinterpret_cast<void*>(static_cast<QOpenGLContext*>(context)->getProcAddress(name));
     }
@@ -215,7 +242,7 @@ private:
 };
 
 std::unique_ptr<VideoSurface::Renderer> MakeRenderer(mpv_handle* core) {
-    if (!platform::SoftwareVideoChosen()) {
+    if (!platform::SoftwareVideoChosen() && platform::GraphicsProcessorAvailable()) {
         if (auto renderer = GlRenderer::TryCreate(core)) {
             return renderer;
         }
@@ -225,22 +252,32 @@ std::unique_ptr<VideoSurface::Renderer> MakeRenderer(mpv_handle* core) {
 
 } // namespace
 
-VideoSurface::VideoSurface(MpvCore core, QWidget* parent)
-    : QWidget(parent), m_core(std::move(core)), m_renderer(MakeRenderer(m_core.get())) {
+VideoSurface::VideoSurface(QWidget* parent) : QWidget(parent) {
     // Pointer input belongs to the player around the surface.
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setAttribute(Qt::WA_OpaquePaintEvent);
-    m_renderer->SetUpdateCallback(&VideoSurface::OnMpvUpdate, this);
 }
 
 VideoSurface::~VideoSurface() {
-    // The render context goes while the core is certainly alive: m_core is
-    // released only after this body.
+    Detach();
+}
+
+void VideoSurface::Attach(MpvCore core) {
+    Detach();
+    m_renderer = MakeRenderer(core.get());
+    m_core = std::move(core);
+    m_renderer->SetUpdateCallback(&VideoSurface::OnMpvUpdate, this);
+}
+
+void VideoSurface::Detach() {
+    // The render context goes while the core is certainly alive.
     m_renderer.reset();
+    m_core.reset();
+    Clear();
 }
 
 VideoSurface::RenderPath VideoSurface::Path() const {
-    return m_renderer->Path();
+    return m_renderer != nullptr ? m_renderer->Path() : RenderPath::Software;
 }
 
 void VideoSurface::Clear() {
@@ -266,6 +303,9 @@ void VideoSurface::RequestRender() {
 
 void VideoSurface::RenderPending() {
     m_renderQueued = false;
+    if (m_renderer == nullptr) {
+        return;
+    }
     const bool frameDue = (m_renderer->Update() & MPV_RENDER_UPDATE_FRAME) != 0;
     if (!frameDue && !m_redrawWanted) {
         return;

@@ -15,13 +15,15 @@ namespace vimbrel {
 
 // Draws the video of an mpv core into a widget through mpv's render API.
 //
-// Two ways of drawing exist, chosen when the surface is made:
-// - OpenGL: mpv renders into a framebuffer of a GL context of our own (on an
-//   offscreen surface, so it exists before the widget is ever shown, which
-//   mpv needs: video output fails for files opened before the render context
-//   exists); the frame is read back and painted like any picture.
-// - Software: mpv renders into a picture in memory. Works everywhere,
-//   including headless on the offscreen platform.
+// Two ways of drawing exist, chosen when a core is attached:
+// - OpenGL, only where the machine has a graphics processor and its OpenGL
+//   is no software rasterizer: mpv renders into a framebuffer of a GL
+//   context of our own (on an offscreen surface, so it exists before the
+//   widget is ever shown, which mpv needs: video output fails for files
+//   opened before the render context exists).
+// - Software: mpv renders into a picture in memory, which is painted like
+//   any picture. Works everywhere, including headless on the offscreen
+//   platform, and is the cheapest way where OpenGL would be software too.
 // The environment variable VIMBREL_VIDEO_OUTPUT=software forces software.
 //
 // All rendering happens on the UI thread: mpv's update callback only posts a
@@ -32,13 +34,19 @@ class VideoSurface : public QWidget {
 public:
     enum class RenderPath { Software, OpenGL };
 
-    // Creates the render context for the core. Must happen before any file
-    // is opened. Raises vimbrel::Error when neither way of drawing works.
-    VideoSurface(MpvCore core, QWidget* parent);
+    explicit VideoSurface(QWidget* parent);
     ~VideoSurface() override;
     VideoSurface(const VideoSurface&) = delete;
     VideoSurface& operator=(const VideoSurface&) = delete;
 
+    // Creates the render context for the core, replacing any earlier one.
+    // Must happen before any file is opened. Raises vimbrel::Error when
+    // neither way of drawing works.
+    void Attach(MpvCore core);
+    // Frees the render context and lets the core go; the frame goes too.
+    void Detach();
+
+    // How the attached core's video is drawn; Software while none is.
     RenderPath Path() const;
 
     // The last frame drawn, at the widget's size in device pixels; null
@@ -61,7 +69,7 @@ private:
     void RenderPending();
     void RequestRender();
 
-    // Declared first so it is destroyed last, after the renderer.
+    // Declared first so it is released last, after the renderer.
     MpvCore m_core;
     std::unique_ptr<Renderer> m_renderer;
     QImage m_frame;

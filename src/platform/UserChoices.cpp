@@ -2,7 +2,9 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <unistd.h>
 
 namespace vimbrel::platform {
 
@@ -30,6 +32,17 @@ std::string ChosenAudioOutput() {
 bool SoftwareVideoChosen() {
     const char* chosen = std::getenv("VIMBREL_VIDEO_OUTPUT");
     return chosen != nullptr && std::strcmp(chosen, "software") == 0;
+}
+
+bool GraphicsProcessorAvailable() {
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator("/dev/dri", error)) {
+        const std::string name = entry.path().filename().string();
+        if (name.starts_with("renderD") && ::access(entry.path().c_str(), R_OK | W_OK) == 0) {
+            return true;
+        }
+    }
+    return false;
 }
 
 std::string FindSoundFont() {

@@ -15,6 +15,12 @@ std::string ChosenAudioOutput();
 // VIMBREL_VIDEO_OUTPUT=software: videos are drawn without OpenGL.
 bool SoftwareVideoChosen();
 
+// Whether the machine has a graphics processor this user may draw with (a
+// render node under /dev/dri that opens for reading and writing). Without
+// one, OpenGL is at best a software rasterizer, and drawing video through
+// it costs more than drawing it in software directly.
+bool GraphicsProcessorAvailable();
+
 // The sound font: VIMBREL_SOUNDFONT when set (then it alone counts: a
 // missing file, or an empty value, means none), otherwise the first of the
 // system's General MIDI sound fonts that exists:

@@ -4,10 +4,12 @@
 
 #include "catalogue/MediaKind.h"
 #include "catalogue/PlayList.h"
+#include "media/MediaPlayer.h"
 #include "media/midi/MidiStream.h"
 #include "platform/FileSystem.h"
 #include "platform/Services.h"
 #include "runtime/Conversions.h"
+#include "runtime/Error.h"
 #include "show/CaptionLabel.h"
 #include "show/ImageLayout.h"
 #include "show/MainForm.h"
@@ -77,10 +79,17 @@ void MainForm::PrefetchNextPicture() {
     const MediaKind kind = MediaKindOf(name);
     if (kind == MediaKind::Picture) {
         m_loader.Prefetch(PathInShownFolder(name), DecodeSizeForFolder());
-    } else if (kind == MediaKind::Tune || kind == MediaKind::PlayList) {
-        // The synthesizer's sounds load while this picture stands, so that
-        // the tune starts at once.
-        PrepareMidiSynthesis();
+    } else {
+        // The player's core, and for a tune the synthesizer's sounds, are
+        // made while this picture stands, so that the media starts at once.
+        try {
+            MediaPlayer1->Prepare();
+        } catch (const Error&) {
+            // The item itself will say so when its turn comes.
+        }
+        if (kind == MediaKind::Tune || kind == MediaKind::PlayList) {
+            PrepareMidiSynthesis();
+        }
     }
 }
 

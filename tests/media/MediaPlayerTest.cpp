@@ -138,6 +138,27 @@ TEST_F(MediaPlayerTest, VideoIsDrawnRedrawnWhilePausedStartsOverAndPassesThePoin
     EXPECT_TRUE(player.Surface().Frame().isNull()) << "no picture of the media left behind";
 }
 
+// A show of pictures never starts mpv; the core made for media goes after a
+// while without any, and a core made again draws video and plays tunes.
+TEST_F(MediaPlayerTest, TheCoreComesWithMediaAndGoesAfterAWhileWithout) {
+    EXPECT_FALSE(player.Prepared());
+    player.SetIdleRelease(300);
+    player.show();
+    for (const char* file : {"movie.avi", "movie.avi", "chord.mid"}) {
+        SCOPED_TRACE(file);
+        ends.clear();
+        player.SetFileName(file);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return ends.count() == 1; }, 8000));
+        EXPECT_EQ(ends.count() == 1 ? ends.at(0).at(0).toInt() : -1, 0);
+        EXPECT_TRUE(player.Prepared()) << "kept while the media stays loaded";
+        player.SetFileName("");
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !player.Prepared(); }, 2000));
+    }
+    player.Prepare();
+    EXPECT_TRUE(player.Prepared());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !player.Prepared(); }, 2000)) << "nothing came";
+}
+
 TEST_F(MediaPlayerTest, PlayListPlaysItsEntriesInTurnStopsAndEndsOnce) {
     // A damaged tune fails inside mpv, where the list passes it over.
     test::WriteBytes(folder / "bad.mid", "not MIDI");
