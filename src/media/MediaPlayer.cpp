@@ -63,27 +63,6 @@ void CheckReadable(const std::string& name) {
 
 } // namespace
 
-QSize DisplayAreaSize(int displaySize, QSize video, QSize screen) {
-    if (video.isEmpty()) {
-        return {0, 0};
-    }
-    switch (displaySize) {
-    case DisplaySizes::DoubleSize:
-        return video * 2;
-    case DisplaySizes::HalfScreen: {
-        if (screen.isEmpty()) {
-            return video;
-        }
-        const double scale =
-            std::min(screen.width() / 2.0 / video.width(), screen.height() / 2.0 / video.height());
-        return {static_cast<int>(std::nearbyint(video.width() * scale)),
-                static_cast<int>(std::nearbyint(video.height() * scale))};
-    }
-    default:
-        return video;
-    }
-}
-
 MediaPlayer::MediaPlayer(QWidget* parent, std::string audioOutput)
     : QWidget(parent), m_audioOutput(std::move(audioOutput)), m_surface(new VideoSurface(this)),
       m_idle(new QTimer(this)) {

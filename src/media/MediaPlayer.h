@@ -1,5 +1,6 @@
 #pragma once
 
+#include "media/DisplayArea.h"
 #include "media/VideoSurface.h"
 
 #include <QSize>
@@ -12,20 +13,6 @@
 #include <vector>
 
 namespace vimbrel {
-
-// Display sizes the show asks for (MediaPlayer::SetDisplaySize).
-namespace DisplaySizes {
-inline constexpr int OwnSize = 0;
-inline constexpr int DoubleSize = 2;
-inline constexpr int HalfScreen = 7;
-} // namespace DisplaySizes
-
-// The size in pixels of the area that shows a video of the given own size
-// (mpv's display size, pixel aspect applied) under a display size, on a
-// screen of the given size. Half screen fits the video into half the
-// screen's width and height, keeping its aspect; any value other than double
-// and half screen shows the video at its own size. No video, no area.
-QSize DisplayAreaSize(int displaySize, QSize video, QSize screen);
 
 // The show's media player: plays videos, sounds and play lists with libmpv
 // and draws the video into itself (VideoSurface). Its width and height are
