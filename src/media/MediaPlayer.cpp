@@ -4,32 +4,28 @@
 #include "platform/FileSystem.h"
 #include "platform/ProcessControl.h"
 #include "platform/Screen.h"
+#include "playlists/PlayListFile.h"
 #include "runtime/Error.h"
 
+#include <QCoreApplication>
 #include <QMouseEvent>
 #include <QPointer>
 #include <algorithm>
-#include <chrono>
-#include <cmath>
-#include <cstdlib>
 #include <filesystem>
 #include <initializer_list>
 #include <mpv/client.h>
+#include <thread>
+#include <utility>
 
 namespace vimbrel {
 namespace {
 
-using SteadyClock = std::chrono::steady_clock;
-
 const char kSource[] = "MediaPlayer1";
 
-// Opening a local file takes some 50 ms here; the limit only guards against
-// a file that never answers (a stalled network mount).
-constexpr std::chrono::seconds kOpenTimeout{10};
 // mpv knows the video's display size once its video output has taken the
 // first frame, about 200 ms after the file is open. Should that not happen,
 // the container's size stands in.
-constexpr std::chrono::seconds kVideoSizeTimeout{3};
+constexpr int kVideoSizeTimeoutMs = 3000;
 
 // mpv's command, without caring whether it succeeds: the commands used here
 // fail only where there is nothing to do (no next entry, nothing to rewind).
@@ -48,33 +44,46 @@ int64_t IntProperty(mpv_handle* core, const char* name) {
     return value;
 }
 
-double SecondsLeft(SteadyClock::time_point deadline) {
-    return std::chrono::duration<double>(deadline - SteadyClock::now()).count();
-}
-
-// The error for a file that cannot even be read, with the program's usual
-// numbers (53 for a missing file); mpv would only say "loading failed".
-//
-// mpv would play a folder as a list of the files in it, and would wait
-// forever on a pipe.
-void CheckReadable(const std::string& name) {
-    platform::CheckPlainFileReadable(name, kSource);
+// The path as the current folder makes it now: the show may change folders
+// before the check off the UI thread runs.
+std::string Absolute(const std::filesystem::path& base, const std::string& name) {
+    const std::filesystem::path path(name);
+    return (path.is_absolute() ? path : base / path).lexically_normal().string();
 }
 
 } // namespace
 
 MediaPlayer::MediaPlayer(QWidget* parent, std::string audioOutput)
     : QWidget(parent), m_audioOutput(std::move(audioOutput)), m_surface(new VideoSurface(this)),
-      m_idle(new QTimer(this)) {
+      m_idle(new QTimer(this)), m_openTimer(new QTimer(this)), m_sizeTimer(new QTimer(this)) {
     setMouseTracking(true);
     resize(0, 0);
-    m_idle->setSingleShot(true);
+    for (QTimer* timer : {m_idle, m_openTimer, m_sizeTimer}) {
+        timer->setSingleShot(true);
+    }
     m_idle->setInterval(kIdleReleaseMs);
+    m_openTimer->setInterval(kOpenTimeoutMs);
+    m_sizeTimer->setInterval(kVideoSizeTimeoutMs);
     connect(m_idle, &QTimer::timeout, this, &MediaPlayer::ReleaseWhenIdle);
+    connect(m_openTimer, &QTimer::timeout, this, [this] {
+        // The file (or the folder it is in) does not answer: a slow or hung
+        // mount, no fault of the file.
+        FailOpen(ErrorNumber::MediaStalled, "The media did not open in time: " + m_openingName);
+    });
+    connect(m_sizeTimer, &QTimer::timeout, this, [this] {
+        if (m_opening == OpenStep::Sizing) {
+            m_videoSize = ContainerVideoSize();
+            FinishOpen();
+        }
+    });
 }
 
 MediaPlayer::~MediaPlayer() {
-    if (m_core != nullptr) {
+    if (m_opening == OpenStep::Loading) {
+        // mpv may be stuck in the file's open(); ending the core here would
+        // wait for it, and the program would not end.
+        LetCoreGo();
+    } else if (m_core != nullptr) {
         mpv_set_wakeup_callback(m_core.get(), nullptr, nullptr);
     }
     // The surface frees the render context; the core goes with the last
@@ -85,7 +94,7 @@ MediaPlayer::~MediaPlayer() {
 
 void MediaPlayer::Prepare() {
     Core();
-    if (m_entries.empty()) {
+    if (m_entries.empty() && m_opening == OpenStep::None) {
         m_idle->start();
     }
 }
@@ -110,89 +119,145 @@ mpv_handle* MediaPlayer::Core() {
 }
 
 void MediaPlayer::ReleaseWhenIdle() {
-    if (m_core == nullptr || !m_entries.empty()) {
+    if (m_core != nullptr && m_entries.empty() && m_opening == OpenStep::None) {
+        LetCoreGo();
+        // The codecs' tables and mpv's threads' memory go back to the system.
+        platform::ReturnFreedMemory();
+    }
+}
+
+void MediaPlayer::LetCoreGo() {
+    if (m_core == nullptr) {
         return;
     }
     mpv_set_wakeup_callback(m_core.get(), nullptr, nullptr);
     m_pending.clear();
     m_streamEntry = 0;
+    m_entries.clear();
     m_surface->Detach();
-    m_core.reset();
-    // The codecs' tables and mpv's threads' memory go back to the system.
-    platform::ReturnFreedMemory();
+    // Ending a core waits for its threads, one of which may be stuck in a
+    // file's open(); a thread of its own does the waiting.
+    std::thread([core = std::move(m_core)]() mutable { core.reset(); }).detach();
 }
 
 void MediaPlayer::SetFileName(const std::string& name) {
+    Unload();
     if (name.empty()) {
-        Unload();
         return;
     }
-    try {
-        CheckReadable(name);
-    } catch (const Error&) {
-        // Whatever the outcome, the assignment replaces the media.
-        Unload();
-        throw;
-    }
-    const std::string path = std::filesystem::absolute(name).string();
-    if (IsMidiFileName(name)) {
-        try {
-            CheckMidiFile(path);
-        } catch (const Error& error) {
+    m_openingName = name;
+    const std::filesystem::path base = std::filesystem::current_path();
+    CheckOffTheUiThread([name, base] {
+        const std::string path = Absolute(base, name);
+        // The program's usual numbers (53 for a missing file) rather than
+        // mpv's "loading failed"; mpv would also play a folder as a list of
+        // its files, and wait forever on a pipe.
+        platform::CheckPlainFileReadable(path, kSource);
+        if (IsMidiFileName(name)) {
             // Without a sound font no MIDI file can play: that error says
             // so (OutputUnavailable), the others blame the file.
-            Unload();
-            throw Error(error.number(), kSource, error.description());
+            CheckMidiFile(path);
         }
-    }
-    Load(name, {path});
+        return Checked{{path}, 0, {}};
+    });
 }
 
-void MediaPlayer::SetPlayList(const std::string& name, const std::vector<std::string>& entries) {
-    if (entries.empty()) {
-        Unload();
-        throw Error(ErrorNumber::CannotPlayMedia, kSource, "The play list is empty: " + name);
-    }
-    std::vector<std::string> paths;
-    paths.reserve(entries.size());
-    for (const std::string& entry : entries) {
-        // Absolute now: the show may change the current folder while the
-        // list plays.
-        paths.push_back(std::filesystem::absolute(entry).string());
-    }
-    Load(name, paths);
+void MediaPlayer::SetPlayList(const std::string& name, const std::string& listPath) {
+    Unload();
+    m_openingName = name;
+    m_openingPlayList = true;
+    const std::filesystem::path base = std::filesystem::current_path();
+    CheckOffTheUiThread([name, listPath, base] {
+        const std::vector<std::string> entries = ReadPlayListFile(Absolute(base, listPath));
+        if (entries.empty()) {
+            return Checked{{}, ErrorNumber::CannotPlayMedia, "The play list is empty: " + name};
+        }
+        Checked checked;
+        for (const std::string& entry : entries) {
+            // Absolute now: the show may change the current folder while the
+            // list plays.
+            checked.paths.push_back(Absolute(base, entry));
+        }
+        return checked;
+    });
+}
+
+void MediaPlayer::CheckOffTheUiThread(std::function<Checked()> check) {
+    // Pause carries over from one file to the next in mpv; media assigned
+    // here always starts playing, unless paused before it opens.
+    SetPaused(false);
+    m_opening = OpenStep::Checking;
+    m_openTimer->start();
+    const uint64_t generation = m_generation;
+    QPointer<MediaPlayer> player(this);
+    // A file on a hung mount holds this thread, never the show; a thread
+    // left behind so ends with the program.
+    std::thread([player, generation, check = std::move(check)] {
+        Checked checked;
+        try {
+            checked = check();
+        } catch (const Error& error) {
+            checked = Checked{{}, error.number(), error.description()};
+        }
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [player, generation, checked = std::move(checked)] {
+                if (player != nullptr && player->m_generation == generation &&
+                    player->m_opening == OpenStep::Checking) {
+                    player->Load(checked);
+                }
+            },
+            Qt::QueuedConnection);
+    }).detach();
 }
 
 void MediaPlayer::Unload() {
+    ++m_generation;
+    m_openingPlayList = false;
+    m_openingName.clear();
+    m_openTimer->stop();
+    m_sizeTimer->stop();
     m_entries.clear();
     m_fileName.clear();
     m_ended = false;
     m_videoSize = QSize();
-    if (m_core != nullptr) {
+    if (std::exchange(m_opening, OpenStep::None) == OpenStep::Loading) {
+        // mpv may be stuck in the file's open(), and would hold the next
+        // media back until it returns: the next media gets a core of its own.
+        LetCoreGo();
+    } else if (m_core != nullptr) {
         Command(m_core.get(), {"stop"});
         m_idle->start();
     }
     m_surface->Clear();
 }
 
-void MediaPlayer::Load(const std::string& name, const std::vector<std::string>& paths) {
-    Unload();
-    Core();
+void MediaPlayer::Load(const Checked& checked) {
+    if (checked.errorNumber != 0) {
+        FailOpen(checked.errorNumber, checked.description);
+        return;
+    }
+    try {
+        Core();
+    } catch (const Error& error) {
+        FailOpen(error.number(), error.description());
+        return;
+    }
     m_idle->stop();
-    // Pause carries over from one file to the next in mpv; a file assigned
-    // here always starts playing.
-    SetPaused(false);
-    for (std::size_t index = 0; index < paths.size(); ++index) {
+    m_opening = OpenStep::Loading;
+    for (const std::string& path : checked.paths) {
         // MIDI files are synthesized as mpv reads them.
-        const std::string address =
-            IsMidiFileName(paths[index]) ? MidiStreamAddress(paths[index]) : paths[index];
+        const std::string address = IsMidiFileName(path) ? MidiStreamAddress(path) : path;
         // Appended while idle, nothing plays yet: a long list takes a while
         // to hand over, and its first entry must not run meanwhile.
         const char* load[] = {"loadfile", address.c_str(), "append", nullptr};
         mpv_node result{};
         const int status = mpv_command_ret(m_core.get(), load, &result);
         if (status < 0) {
-            FailLoad(std::string(mpv_error_string(status)) + ": " + name);
+            m_opening = OpenStep::None;
+            FailOpen(ErrorNumber::CannotPlayMedia,
+                     std::string(mpv_error_string(status)) + ": " + m_openingName);
+            return;
         }
         if (result.format == MPV_FORMAT_NODE_MAP) {
             for (int key = 0; key < result.u.list->num; ++key) {
@@ -203,117 +268,52 @@ void MediaPlayer::Load(const std::string& name, const std::vector<std::string>& 
         }
         mpv_free_node_contents(&result);
     }
-    if (m_entries.size() != paths.size()) {
-        FailLoad("The media player did not take the file: " + name);
+    if (m_entries.size() != checked.paths.size()) {
+        m_opening = OpenStep::None;
+        FailOpen(ErrorNumber::CannotPlayMedia,
+                 "The media player did not take the file: " + m_openingName);
+        return;
     }
     Command(m_core.get(), {"playlist-play-index", "0"});
-    WaitUntilOpened(name);
-    m_fileName = name;
+}
+
+void MediaPlayer::Opening_FileLoaded() {
     char* video = mpv_get_property_string(m_core.get(), "current-tracks/video/id");
     const bool hasVideo = video != nullptr;
     mpv_free(video);
-    if (hasVideo) {
-        WaitForVideoSize();
+    if (!hasVideo) {
+        FinishOpen();
+        return;
     }
-    ApplyDisplaySize();
-    // What came in during the waits is reported from the event loop, after
-    // the caller has placed the player.
-    ScheduleDelivery();
+    m_opening = OpenStep::Sizing;
+    m_sizeTimer->start();
+    // The size may be known already.
+    const QSize size = ReadVideoSize();
+    if (!size.isEmpty()) {
+        m_videoSize = size;
+        FinishOpen();
+    }
 }
 
-void MediaPlayer::FailLoad(const std::string& description, int number) {
+void MediaPlayer::FinishOpen() {
+    m_opening = OpenStep::None;
+    m_openTimer->stop();
+    m_sizeTimer->stop();
+    m_fileName = std::exchange(m_openingName, {});
+    ApplyDisplaySize();
+    const uint64_t generation = m_generation;
+    emit Opened();
+    // The stream's start follows, unless the window replaced the media.
+    if (m_generation == generation) {
+        emit NewStream();
+    }
+}
+
+void MediaPlayer::FailOpen(int number, const std::string& description) {
     // The entries are forgotten first, so that the events of the failed
     // load already taken from mpv are never reported.
     Unload();
-    ScheduleDelivery();
-    throw Error(number, kSource, description);
-}
-
-void MediaPlayer::WaitUntilOpened(const std::string& name) {
-    const auto deadline = SteadyClock::now() + kOpenTimeout;
-    PlayerEvent event;
-    for (;;) {
-        const double left = SecondsLeft(deadline);
-        if (left <= 0) {
-            FailLoad("The media did not open in time: " + name);
-        }
-        if (!Pull(left, event) || !IsLoadedEntry(event.entry)) {
-            continue;
-        }
-        if (event.id == MPV_EVENT_FILE_LOADED) {
-            return;
-        }
-        // A play list moves on past entries that fail; only when the last
-        // one fails has nothing opened.
-        if (event.id == MPV_EVENT_END_FILE && event.entry == m_entries.back()) {
-            const int error = event.reason == MPV_END_FILE_REASON_ERROR ? event.error : 0;
-            // A sound device or video output that cannot start is the
-            // machine's trouble, not the file's.
-            const bool output =
-                error == MPV_ERROR_AO_INIT_FAILED || error == MPV_ERROR_VO_INIT_FAILED;
-            FailLoad("Cannot play " + name + ": " + mpv_error_string(error),
-                     output ? ErrorNumber::OutputUnavailable : ErrorNumber::CannotPlayMedia);
-        }
-    }
-}
-
-void MediaPlayer::WaitForVideoSize() {
-    const auto deadline = SteadyClock::now() + kVideoSizeTimeout;
-    PlayerEvent event;
-    for (double left = SecondsLeft(deadline); left > 0; left = SecondsLeft(deadline)) {
-        if (!Pull(left, event) || !IsLoadedEntry(event.entry)) {
-            continue;
-        }
-        if (event.id == MPV_EVENT_VIDEO_RECONFIG) {
-            m_videoSize = ReadVideoSize();
-            if (!m_videoSize.isEmpty()) {
-                return;
-            }
-        } else if (event.id == MPV_EVENT_END_FILE) {
-            break;
-        }
-    }
-    // The container's frame size, without the pixel aspect, is the best
-    // guess left.
-    m_videoSize =
-        QSize(static_cast<int>(IntProperty(m_core.get(), "current-tracks/video/demux-w")),
-              static_cast<int>(IntProperty(m_core.get(), "current-tracks/video/demux-h")));
-}
-
-bool MediaPlayer::Pull(double timeoutSeconds, PlayerEvent& event) {
-    if (m_core == nullptr) {
-        return false;
-    }
-    const mpv_event* raw = mpv_wait_event(m_core.get(), timeoutSeconds);
-    if (raw->event_id == MPV_EVENT_NONE) {
-        return false;
-    }
-    event = PlayerEvent{static_cast<int>(raw->event_id), m_streamEntry, 0, 0};
-    switch (raw->event_id) {
-    case MPV_EVENT_START_FILE:
-        m_streamEntry = static_cast<const mpv_event_start_file*>(raw->data)->playlist_entry_id;
-        event.entry = m_streamEntry;
-        break;
-    case MPV_EVENT_END_FILE: {
-        const auto* ended = static_cast<const mpv_event_end_file*>(raw->data);
-        event.entry = ended->playlist_entry_id;
-        event.reason = static_cast<int>(ended->reason);
-        event.error = ended->error;
-        m_pending.push_back(event);
-        // The file's decoders and buffers are gone by now; the memory they
-        // took on mpv's threads goes back to the system, or a long show would
-        // hold on to the most that any one file ever needed, per thread.
-        platform::ReturnFreedMemory();
-        break;
-    }
-    case MPV_EVENT_FILE_LOADED:
-    case MPV_EVENT_VIDEO_RECONFIG:
-        m_pending.push_back(event);
-        break;
-    default:
-        break;
-    }
-    return true;
+    emit OpenFailed(number, QString::fromStdString(description));
 }
 
 void MediaPlayer::OnMpvWakeup(void* context) {
@@ -333,16 +333,48 @@ void MediaPlayer::ScheduleDelivery() {
 
 void MediaPlayer::DrainEvents() {
     m_drainQueued = false;
-    PlayerEvent event;
-    while (Pull(0, event)) {
+    if (m_core == nullptr) {
+        return;
     }
-    // A handler may load other media (taking more events from mpv) or even
-    // delete the player; the queue is read afresh after every delivery.
+    for (const mpv_event* raw = mpv_wait_event(m_core.get(), 0); raw->event_id != MPV_EVENT_NONE;
+         raw = mpv_wait_event(m_core.get(), 0)) {
+        PlayerEvent event;
+        Pull(event, *raw);
+    }
+    // A handler may load other media or even delete the player; the queue
+    // is read afresh after every delivery.
     const QPointer<MediaPlayer> alive(this);
     while (alive && !m_pending.empty()) {
-        event = m_pending.front();
+        const PlayerEvent event = m_pending.front();
         m_pending.pop_front();
         Deliver(event);
+    }
+}
+
+void MediaPlayer::Pull(PlayerEvent& event, const mpv_event& raw) {
+    event = PlayerEvent{static_cast<int>(raw.event_id), m_streamEntry, 0, 0};
+    switch (raw.event_id) {
+    case MPV_EVENT_START_FILE:
+        m_streamEntry = static_cast<const mpv_event_start_file*>(raw.data)->playlist_entry_id;
+        break;
+    case MPV_EVENT_END_FILE: {
+        const auto* ended = static_cast<const mpv_event_end_file*>(raw.data);
+        event.entry = ended->playlist_entry_id;
+        event.reason = static_cast<int>(ended->reason);
+        event.error = ended->error;
+        m_pending.push_back(event);
+        // The file's decoders and buffers are gone by now; the memory they
+        // took on mpv's threads goes back to the system, or a long show would
+        // hold on to the most that any one file ever needed, per thread.
+        platform::ReturnFreedMemory();
+        break;
+    }
+    case MPV_EVENT_FILE_LOADED:
+    case MPV_EVENT_VIDEO_RECONFIG:
+        m_pending.push_back(event);
+        break;
+    default:
+        break;
     }
 }
 
@@ -352,27 +384,64 @@ void MediaPlayer::Deliver(const PlayerEvent& event) {
     }
     switch (event.id) {
     case MPV_EVENT_FILE_LOADED:
-        emit NewStream();
+        if (m_opening == OpenStep::Loading) {
+            Opening_FileLoaded();
+        } else if (m_opening == OpenStep::None) {
+            emit NewStream();
+        }
         break;
     case MPV_EVENT_VIDEO_RECONFIG: {
         // Read now, not when the event came: only the present size matters.
         const QSize size = ReadVideoSize();
         if (!size.isEmpty() && size != m_videoSize) {
             m_videoSize = size;
-            ApplyDisplaySize();
+            if (m_opening == OpenStep::Sizing) {
+                FinishOpen();
+            } else if (m_opening == OpenStep::None) {
+                ApplyDisplaySize();
+            }
         }
         break;
     }
-    case MPV_EVENT_END_FILE:
+    case MPV_EVENT_END_FILE: {
+        const bool last = event.entry == m_entries.back();
+        const bool played =
+            event.reason == MPV_END_FILE_REASON_EOF || event.reason == MPV_END_FILE_REASON_ERROR;
+        if (m_opening == OpenStep::Loading) {
+            // A play list moves on past entries that fail; only when the
+            // last one fails has nothing opened.
+            if (last && played) {
+                // mpv is done with the file: its core can stay.
+                m_opening = OpenStep::None;
+                const int error = event.reason == MPV_END_FILE_REASON_ERROR ? event.error : 0;
+                // A sound device or video output that cannot start is the
+                // machine's trouble, not the file's.
+                const bool output =
+                    error == MPV_ERROR_AO_INIT_FAILED || error == MPV_ERROR_VO_INIT_FAILED;
+                FailOpen(output              ? ErrorNumber::OutputUnavailable
+                         : m_openingPlayList ? ErrorNumber::PlayListUnplayable
+                                             : ErrorNumber::CannotPlayMedia,
+                         "Cannot play " + m_openingName + ": " + mpv_error_string(error));
+            }
+            break;
+        }
+        if (m_opening == OpenStep::Sizing) {
+            // Over before its first frame: the container's size stands in.
+            m_videoSize = ContainerVideoSize();
+            const uint64_t generation = m_generation;
+            FinishOpen();
+            if (m_generation != generation) {
+                break;
+            }
+        }
         // Replaced or stopped media ends with reason STOP; only an entry that
         // played out, or failed, at the end of the list ends the stream.
-        if (event.entry == m_entries.back() && !m_ended &&
-            (event.reason == MPV_END_FILE_REASON_EOF ||
-             event.reason == MPV_END_FILE_REASON_ERROR)) {
+        if (last && !m_ended && played) {
             m_ended = true;
             emit EndOfStream(event.reason == MPV_END_FILE_REASON_ERROR ? event.error : 0);
         }
         break;
+    }
     default:
         break;
     }
@@ -385,6 +454,13 @@ bool MediaPlayer::IsLoadedEntry(int64_t entry) const {
 QSize MediaPlayer::ReadVideoSize() const {
     return {static_cast<int>(IntProperty(m_core.get(), "dwidth")),
             static_cast<int>(IntProperty(m_core.get(), "dheight"))};
+}
+
+QSize MediaPlayer::ContainerVideoSize() const {
+    // The container's frame size, without the pixel aspect, is the best
+    // guess left.
+    return {static_cast<int>(IntProperty(m_core.get(), "current-tracks/video/demux-w")),
+            static_cast<int>(IntProperty(m_core.get(), "current-tracks/video/demux-h"))};
 }
 
 void MediaPlayer::SetDisplaySize(int displaySize) {

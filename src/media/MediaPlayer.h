@@ -9,8 +9,11 @@
 #include <atomic>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
+
+struct mpv_event;
 
 namespace vimbrel {
 
@@ -50,19 +53,32 @@ public:
     bool Prepared() const { return m_core != nullptr; }
 
     // Opens the file, relative to the current directory, and starts playing
-    // it. Returns once the file is open and, for a video, its size is known
-    // and applied to the widget, so that the caller can place the player at
-    // once. A file that cannot be opened raises vimbrel::Error here, leaves
-    // nothing loaded and never reports NewStream or EndOfStream. "" unloads.
+    // it, without waiting for the file: checking it, opening it and finding
+    // a video's size happen off the UI thread. Opened comes once the media
+    // plays and, for a video, its size is known and applied to the widget,
+    // so that the window can place the player; OpenFailed when it cannot be
+    // opened, leaving nothing loaded. One of the two comes for each open,
+    // unless other media replaces it first; NewStream and EndOfStream never
+    // come before Opened. "" unloads at once.
     void SetFileName(const std::string& name);
-    // "" while nothing is loaded; the name stays after the end of the
-    // stream, until the program sets another.
+    // "" while nothing is loaded or opening; the name stays after the end
+    // of the stream, until the program sets another.
     const std::string& FileName() const { return m_fileName; }
 
-    // Loads a play list, read by the caller, as mpv's play list: FileName()
-    // becomes the list's name and the entries play in turn. Raises
-    // vimbrel::Error when none of the entries can be opened.
-    void SetPlayList(const std::string& name, const std::vector<std::string>& entries);
+    // Opens the play list at listPath (relative to the current directory),
+    // read off the UI thread, as mpv's play list: FileName() becomes name
+    // and the entries play in turn. OpenFailed comes with the list file's
+    // own error when it cannot be read, CannotPlayMedia when it names no
+    // file, and PlayListUnplayable when none of its entries can be played.
+    void SetPlayList(const std::string& name, const std::string& listPath);
+
+    // Whether an open is under way (neither Opened nor OpenFailed has come).
+    bool Opening() const { return m_opening != OpenStep::None; }
+
+    // How long an open may take before the media is passed over as stalled
+    // (MediaStalled: a hung network mount, no fault of the file).
+    static constexpr int kOpenTimeoutMs = 10000;
+    void SetOpenTimeout(int milliseconds) { m_openTimer->setInterval(milliseconds); }
 
     void Play();
     void Pause();
@@ -92,6 +108,10 @@ public:
     VideoSurface& Surface() const { return *m_surface; }
 
 signals:
+    // The media opened by SetFileName or SetPlayList plays.
+    void Opened();
+    // It cannot be opened: an ErrorNumber, and what went wrong.
+    void OpenFailed(int number, const QString& description);
     // The loaded media has played to its end: the last entry ended, or
     // failed (result: 0, or mpv's negative error code).
     void EndOfStream(int32_t result);
@@ -124,21 +144,32 @@ private:
         int error = 0;
     };
 
+    // What the check off the UI thread found: the paths mpv is to play, or
+    // the error that stops the open.
+    struct Checked {
+        std::vector<std::string> paths;
+        int errorNumber = 0;
+        std::string description;
+    };
+    enum class OpenStep { None, Checking, Loading, Sizing };
+
     mpv_handle* Core();
     void ReleaseWhenIdle();
-    void Load(const std::string& name, const std::vector<std::string>& paths);
+    void LetCoreGo();
     void Unload();
-    [[noreturn]] void FailLoad(const std::string& description,
-                               int number = ErrorNumber::CannotPlayMedia);
-    void WaitUntilOpened(const std::string& name);
-    void WaitForVideoSize();
-    bool Pull(double timeoutSeconds, PlayerEvent& event);
+    void CheckOffTheUiThread(std::function<Checked()> check);
+    void Load(const Checked& checked);
+    void Opening_FileLoaded();
+    void FinishOpen();
+    void FailOpen(int number, const std::string& description);
     static void OnMpvWakeup(void* context);
     void ScheduleDelivery();
     void DrainEvents();
+    void Pull(PlayerEvent& event, const mpv_event& raw);
     void Deliver(const PlayerEvent& event);
     bool IsLoadedEntry(int64_t entry) const;
     QSize ReadVideoSize() const;
+    QSize ContainerVideoSize() const;
     void ApplyDisplaySize();
     void SetPaused(bool paused);
 
@@ -146,6 +177,19 @@ private:
     MpvCore m_core;
     VideoSurface* m_surface = nullptr;
     QTimer* m_idle = nullptr;
+    // The open under way, its name (FileName() once it plays), and the
+    // number of opens and unloads so far, which tells a check's late result
+    // whether it still belongs to the media asked for.
+    OpenStep m_opening = OpenStep::None;
+    std::string m_openingName;
+    uint64_t m_generation = 0;
+    QTimer* m_openTimer = nullptr;
+    // mpv's display size comes with the first frame; should it not come in
+    // time, the container's frame size stands in.
+    QTimer* m_sizeTimer = nullptr;
+    // Whether the play list being opened is one (its failure is then
+    // PlayListUnplayable).
+    bool m_openingPlayList = false;
     // The pause asked for while no core exists, which the next core takes.
     bool m_paused = false;
     std::string m_fileName;

@@ -48,6 +48,8 @@ inline constexpr int NoMediaInformation = 1002;
 inline constexpr int OutputUnavailable = 1003;
 // A play list none of whose entries can be played.
 inline constexpr int PlayListUnplayable = 1004;
+// The media did not open in time: a slow or hung mount, no fault of the file.
+inline constexpr int MediaStalled = 1005;
 // A processor fault (crash/ExceptionFilter.h).
 inline constexpr int ProcessorFault = 10000;
 } // namespace ErrorNumber

@@ -88,6 +88,13 @@ MainForm::MainForm(ProgramState& state, platform::Services& services, ShowHost h
                         &MediaPlayer::DoubleClicked}) {
         connect(MediaPlayer1, signal, this, [this] { Terminate(); });
     }
+    connect(MediaPlayer1, &MediaPlayer::Opened, this, [this] {
+        EndProgramOnError(m_services.messageBoxes, [this] { MediaPlayer1_Opened(); });
+    });
+    connect(MediaPlayer1, &MediaPlayer::OpenFailed, this, [this](int number) {
+        EndProgramOnError(m_services.messageBoxes,
+                          [this, number] { MediaPlayer1_OpenFailed(number); });
+    });
     connect(MediaPlayer1, &MediaPlayer::NewStream, this, [this] {
         EndProgramOnError(m_services.messageBoxes, [this] { MediaPlayer1_NewStream(); });
     });

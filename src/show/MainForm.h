@@ -45,10 +45,16 @@ public:
     // emblem for an entry taken out of the show.
     void ShowNext();
     void VimbleImage();
-    // Plays the current video in the player, placed as the folder asks.
+    // Opens the current video in the player; once it plays it is placed as
+    // the folder asks (MediaPlayer1_Opened).
     void VimbleMovie();
-    // Plays the current sound or play list; the picture before stays.
+    // Opens the current sound or play list; the picture before stays.
     void VimbleSound();
+    // The media opened plays: a video is placed, a sound's name shown.
+    void MediaPlayer1_Opened();
+    // It could not be opened: the show goes on, without the file where the
+    // file is at fault.
+    void MediaPlayer1_OpenFailed(int number);
     // Counts one pointer event and ends the show when enough have come.
     void Terminate();
     // Stops whatever the player plays and returns to the timed show.
@@ -96,9 +102,8 @@ private:
     void SayTheFolderIsEmpty();
     void ShowEmblem();
     void PrefetchNextPicture();
-    // Runs a player assignment; false when nothing could be opened, after
-    // taking the file out of the show where the file is at fault.
-    bool OpenInPlayer(const std::function<void()>& open);
+    void PlaceMovie();
+    void ShowSoundCaption();
     const FolderEntry& CurrentFolderEntry() const;
     // The viewer's commands (special keys).
     void ToggleCaptions();

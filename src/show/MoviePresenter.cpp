@@ -3,6 +3,7 @@
 // as caption over the video's lower edge. The show's timer rests while the
 // video plays; the player's end of stream starts it again.
 
+#include "catalogue/MediaKind.h"
 #include "media/MediaPlayer.h"
 #include "platform/RandomSource.h"
 #include "platform/Services.h"
@@ -45,38 +46,51 @@ std::optional<int> DisplaySizeFor(int16_t videoScale) {
 
 } // namespace
 
-bool MainForm::OpenInPlayer(const std::function<void()>& open) {
-    try {
-        open();
-        Show.Playing = MediaPlayer1->FileName();
-        return true;
-    } catch (const Error& error) {
-        // A failed open leaves the player empty.
-        Show.Playing.clear();
-        // The machine's own sound or picture output failing is no fault of
-        // the file, nor are a play list's unplayable entries the list's: such
-        // an item is passed over, never renamed.
-        if (error.number() != ErrorNumber::OutputUnavailable &&
-            error.number() != ErrorNumber::PlayListUnplayable) {
-            MarkUnusableFile(m_state.catalogue, m_services.profiles, m_state.files.CollectionFile);
-        }
-        return false;
+void MainForm::VimbleMovie() {
+    Timer1->stop();
+    // The show's timer rests from now on: while the video opens, and while
+    // it plays.
+    Show.Playing = m_state.catalogue.CurrentFile;
+    MediaPlayer1->SetFileName(m_state.catalogue.CurrentFile);
+}
+
+void MainForm::MediaPlayer1_Opened() {
+    if (MediaKindOf(Show.Playing) == MediaKind::Video) {
+        PlaceMovie();
+    } else {
+        ShowSoundCaption();
     }
 }
 
-void MainForm::VimbleMovie() {
-    const FolderEntry& folder = CurrentFolderEntry();
-    const std::string currentFile = m_state.catalogue.CurrentFile;
-    const ScreenState& screen = m_state.screen;
-
-    Timer1->stop();
-    const int32_t availableHeight = AvailableHeight();
-    if (!OpenInPlayer([&] { MediaPlayer1->SetFileName(currentFile); })) {
+void MainForm::MediaPlayer1_OpenFailed(int number) {
+    const bool video = MediaKindOf(Show.Playing) == MediaKind::Video;
+    // A failed open leaves the player empty.
+    Show.Playing.clear();
+    // The machine's own sound or picture output failing is no fault of the
+    // file, nor is a mount that does not answer, nor are a play list's
+    // unplayable entries the list's: such an item is passed over, never
+    // renamed.
+    if (number != ErrorNumber::OutputUnavailable && number != ErrorNumber::PlayListUnplayable &&
+        number != ErrorNumber::MediaStalled) {
+        MarkUnusableFile(m_state.catalogue, m_services.profiles, m_state.files.CollectionFile);
+    }
+    if (video) {
         // Nothing plays, so no end of stream will come: the show goes on
         // as if the video had ended.
         MediaPlayer1_EndOfStream(0);
-        return;
+    } else {
+        // The caption stays and the next entry follows after the folder's
+        // interval.
+        RunShowTimer();
+        ShowSoundCaption();
     }
+}
+
+void MainForm::PlaceMovie() {
+    const FolderEntry& folder = CurrentFolderEntry();
+    const std::string& currentFile = m_state.catalogue.CurrentFile;
+    const ScreenState& screen = m_state.screen;
+    const int32_t availableHeight = AvailableHeight();
     // The open has started the video from its beginning, which is where a
     // stop and a second open would leave it.
 

@@ -6,8 +6,6 @@
 #include "catalogue/MediaKind.h"
 #include "catalogue/PlayList.h"
 #include "media/MediaPlayer.h"
-#include "platform/FileSystem.h"
-#include "playlists/PlayListFile.h"
 #include "runtime/Conversions.h"
 #include "runtime/Error.h"
 #include "show/CaptionLabel.h"
@@ -21,41 +19,22 @@
 namespace vimbrel {
 
 void MainForm::VimbleSound() {
-    const FolderEntry& folder = CurrentFolderEntry();
-    const std::string currentFile = m_state.catalogue.CurrentFile;
-    const bool playList = MediaKindOf(currentFile) == MediaKind::PlayList;
-
+    const std::string& currentFile = m_state.catalogue.CurrentFile;
     Timer1->stop();
-    const bool playing = OpenInPlayer([&] {
-        if (!playList) {
-            MediaPlayer1->SetFileName(currentFile);
-            return;
-        }
-        const std::string path = PathInShownFolder(currentFile);
-        const std::vector<std::string> entries = ReadPlayListFile(path);
-        if (entries.empty()) {
-            throw Error(ErrorNumber::CannotPlayMedia, "VimbleSound",
-                        "The play list names no file to play: " + currentFile);
-        }
-        try {
-            MediaPlayer1->SetPlayList(currentFile, entries);
-        } catch (const Error& error) {
-            // Entries that cannot be played are their own files' fault, not
-            // the list's: the list is passed over and keeps its name.
-            if (error.number() == ErrorNumber::CannotPlayMedia) {
-                throw Error(ErrorNumber::PlayListUnplayable, error.source(), error.description());
-            }
-            throw;
-        }
-    });
-    if (!playing) {
-        // Nothing plays, so no end of stream will come: the caption stays
-        // and the next entry follows after the folder's interval.
-        RunShowTimer();
+    // The show's timer rests while the sound opens and plays.
+    Show.Playing = currentFile;
+    if (MediaKindOf(currentFile) == MediaKind::PlayList) {
+        MediaPlayer1->SetPlayList(currentFile, PathInShownFolder(currentFile));
+    } else {
+        MediaPlayer1->SetFileName(currentFile);
     }
+}
 
+void MainForm::ShowSoundCaption() {
+    const FolderEntry& folder = CurrentFolderEntry();
+    const std::string& currentFile = m_state.catalogue.CurrentFile;
     std::string caption = CaptionOfFile(currentFile);
-    if (playList) {
+    if (MediaKindOf(currentFile) == MediaKind::PlayList) {
         // The name's "&" is left single here, so the caption takes it as a
         // marker.
         caption = NameBeforeFirstDot(currentFile) + " - Track " +

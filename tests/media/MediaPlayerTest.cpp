@@ -13,6 +13,7 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace vimbrel {
@@ -30,9 +31,28 @@ protected:
         return f.size() == size && f.pixel(f.width() / 4, 2) != f.pixel(f.width() * 3 / 4, 2);
     }
 
+    // Opens as the show does, returning once the player has said how it went.
+    void Open(const std::function<void()>& open) {
+        const qsizetype before = opened.count() + failed.count();
+        open();
+        EXPECT_EQ(opened.count() + failed.count(), before) << "reported from inside the call";
+        EXPECT_TRUE(QTest::qWaitFor([&] { return opened.count() + failed.count() > before; }));
+    }
+    // A play list file naming these files of the media folder (or paths).
+    std::string List(const std::string& name, std::initializer_list<std::string> entries) {
+        std::string text;
+        for (const std::string& entry : entries) {
+            text += std::filesystem::absolute(entry).string() + "\n";
+        }
+        test::WriteBytes(folder / name, text);
+        return (folder / name).string();
+    }
+
     std::filesystem::path m_previousFolder = std::filesystem::current_path();
     test::TempDirectory folder;
     MediaPlayer player{nullptr, "null"};
+    QSignalSpy opened{&player, &MediaPlayer::Opened};
+    QSignalSpy failed{&player, &MediaPlayer::OpenFailed};
     QSignalSpy newStreams{&player, &MediaPlayer::NewStream};
     QSignalSpy ends{&player, &MediaPlayer::EndOfStream};
 };
@@ -53,11 +73,12 @@ TEST_F(MediaPlayerTest, EachKindOfMediaPlaysOnceToItsEndAtItsSize) {
     };
     for (const auto& [file, displaySize, size] : media) {
         SCOPED_TRACE(file);
-        newStreams.clear(), ends.clear();
+        newStreams.clear(), ends.clear(), opened.clear();
         player.SetDisplaySize(displaySize);
-        player.SetFileName(file);
-        // Sized by the assignment; notifications never come from inside it.
-        EXPECT_EQ(std::tuple(player.size(), newStreams.count()), std::tuple(size, 0));
+        Open([&] { player.SetFileName(file); });
+        // Sized when it reports the open, the stream's start right after.
+        EXPECT_EQ(std::tuple(opened.count(), player.size(), newStreams.count()),
+                  std::tuple(1, size, 1));
         double reached = 0;
         ASSERT_TRUE(QTest::qWaitFor([&] {
             reached = std::max(reached, player.CurrentPosition());
@@ -82,29 +103,36 @@ TEST_F(MediaPlayerTest, FailedReplacedAndUnloadedMediaReportNothing) {
         {(folder / "bad.mid").string(), ErrorNumber::CannotPlayMedia},
         {"missing.avi", ErrorNumber::FileNotFound},
         {"clips", ErrorNumber::PathFileAccessError},
-        {"bad.m3u", ErrorNumber::CannotPlayMedia},
+        {"bad.m3u", ErrorNumber::PlayListUnplayable},
     };
     for (const auto& [file, number] : files) {
         SCOPED_TRACE(file);
+        failed.clear();
+        // Replaced before it opened: the movie reports nothing.
         player.SetFileName("movie.avi");
-        try {
-            file == "bad.m3u" ? player.SetPlayList(file, {"broken.avi", "missing.avi"})
+        Open([&] {
+            file == "bad.m3u" ? player.SetPlayList(file, List(file, {"broken.avi", "missing.avi"}))
                               : player.SetFileName(file);
-            ADD_FAILURE() << "played";
-        } catch (const Error& error) {
-            EXPECT_EQ(
-                std::tuple(error.number(), error.source(), player.FileName(), player.EntryCount()),
-                std::tuple(number, "MediaPlayer1"s, ""s, 0));
-        }
+        });
+        EXPECT_EQ(std::tuple(failed.count(), failed.count() ? failed.at(0).at(0).toInt() : 0,
+                             player.FileName(), player.EntryCount()),
+                  std::tuple(1, number, ""s, 0));
     }
+    // A list that cannot be read is the list's fault, one naming nothing too.
+    Open([&] { player.SetPlayList("none.m3u", (folder / "none.m3u").string()); });
+    Open([&] { player.SetPlayList("empty.m3u", List("empty.m3u", {})); });
+    EXPECT_EQ(std::tuple(failed.count(), failed.at(failed.count() - 2).at(0).toInt(),
+                         failed.at(failed.count() - 1).at(0).toInt()),
+              std::tuple(3, int(ErrorNumber::FileNotFound),
+                         int(ErrorNumber::CannotPlayMedia)));
     // The player still plays; unloaded while playing, it reports no end.
-    player.SetFileName("movie.avi");
+    Open([&] { player.SetFileName("movie.avi"); });
     ASSERT_TRUE(QTest::qWaitFor([&] { return player.CurrentPosition() > 0.2; }));
     player.SetFileName("");
     QTest::qWait(1500);
     // Neither the failed files nor those they replaced report a stream.
-    EXPECT_EQ(std::tuple(player.FileName(), newStreams.count(), ends.count()),
-              std::tuple(""s, 1, 0));
+    EXPECT_EQ(std::tuple(player.FileName(), opened.count(), newStreams.count(), ends.count()),
+              std::tuple(""s, 1, 1, 0));
 }
 
 TEST_F(MediaPlayerTest, VideoIsDrawnRedrawnWhilePausedStartsOverAndPassesThePointerOn) {
@@ -112,6 +140,7 @@ TEST_F(MediaPlayerTest, VideoIsDrawnRedrawnWhilePausedStartsOverAndPassesThePoin
     player.SetFileName("clips/inner.avi");
     // The name was taken in the folder current at the assignment.
     std::filesystem::current_path("clips");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return opened.count() == 1; }));
     ASSERT_TRUE(QTest::qWaitFor([&] { return Drawn({160, 120}); }));
     ASSERT_TRUE(QTest::qWaitFor([&] { return player.CurrentPosition() > 0.2; }));
     player.Pause();
@@ -162,10 +191,12 @@ TEST_F(MediaPlayerTest, TheCoreComesWithMediaAndGoesAfterAWhileWithout) {
 TEST_F(MediaPlayerTest, PlayListPlaysItsEntriesInTurnStopsAndEndsOnce) {
     // A damaged tune fails inside mpv, where the list passes it over.
     test::WriteBytes(folder / "bad.mid", "not MIDI");
-    player.SetPlayList("party.m3u",
-                       {"tone.wav", "movie.avi", (folder / "bad.mid").string(), "chord.mid"});
-    // The entries were taken in the folder current at the assignment.
+    player.SetPlayList(
+        "party.m3u",
+        List("party.m3u", {"tone.wav", "movie.avi", (folder / "bad.mid").string(), "chord.mid"}));
+    // The list was read in the folder current at the assignment.
     std::filesystem::current_path("clips");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return opened.count() == 1; }));
     // Nothing comes before the first entry.
     player.PreviousEntry();
     QTest::qWait(100);

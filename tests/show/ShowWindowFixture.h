@@ -6,6 +6,7 @@
 #include "MediaFiles.h"
 #include "PlatformDoubles.h"
 #include "TempDirectory.h"
+#include "media/MediaPlayer.h"
 #include "show/CaptionLabel.h"
 #include "show/MainForm.h"
 #include "startup/Main.h"
@@ -51,10 +52,20 @@ inline void MoveOver(QWidget* widget, QPoint at) {
     QApplication::sendEvent(widget, &move);
 }
 
-// A key press typing `text`, as the window system delivers it.
+// Waits until the media the show asked the player for has opened (or
+// failed): the player opens files off the UI thread.
+inline void Settle(MainForm& form) {
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !form.MediaPlayer1->Opening(); }, 15000));
+}
+
+// A key press typing `text`, as the window system delivers it; a show
+// window is then let settle.
 inline void Type(QWidget& form, const QString& text, int key = 0, bool autoRepeat = false) {
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text, autoRepeat);
     QApplication::sendEvent(&form, &press);
+    if (auto* show = dynamic_cast<MainForm*>(&form)) {
+        Settle(*show);
+    }
 }
 
 // f captions, s next folder, z pause, r rename, n next, p previous.
@@ -81,6 +92,7 @@ public:
         auto form = std::make_unique<MainForm>(state, platform.services);
         form->Form_Load();
         form->show();
+        Settle(*form);
         return form;
     }
 
@@ -102,6 +114,7 @@ public:
     void Ticks(MainForm& form, int count) {
         for (int i = 0; i < count; ++i) {
             form.Timer1_Timer();
+            Settle(form);
         }
     }
 
