@@ -123,8 +123,7 @@ TEST_F(MediaPlayerTest, FailedReplacedAndUnloadedMediaReportNothing) {
     Open([&] { player.SetPlayList("empty.m3u", List("empty.m3u", {})); });
     EXPECT_EQ(std::tuple(failed.count(), failed.at(failed.count() - 2).at(0).toInt(),
                          failed.at(failed.count() - 1).at(0).toInt()),
-              std::tuple(3, int(ErrorNumber::FileNotFound),
-                         int(ErrorNumber::CannotPlayMedia)));
+              std::tuple(3, int(ErrorNumber::FileNotFound), int(ErrorNumber::CannotPlayMedia)));
     // The player still plays; unloaded while playing, it reports no end.
     Open([&] { player.SetFileName("movie.avi"); });
     ASSERT_TRUE(QTest::qWaitFor([&] { return player.CurrentPosition() > 0.2; }));
@@ -183,6 +182,15 @@ TEST_F(MediaPlayerTest, TheCoreComesWithMediaAndGoesAfterAWhileWithout) {
         player.SetFileName("");
         EXPECT_TRUE(QTest::qWaitFor([&] { return !player.Prepared(); }, 2000));
     }
+    // An open that stalls is passed over, and the next media gets a new core.
+    player.SetOpenTimeout(1);
+    Open([&] { player.SetFileName("movie.avi"); });
+    player.SetOpenTimeout(10000);
+    Open([&] { player.SetFileName("movie.avi"); });
+    EXPECT_EQ(
+        std::tuple(failed.count(), failed.count() ? failed.at(0).at(0).toInt() : 0, opened.count()),
+        std::tuple(1, int(ErrorNumber::MediaStalled), 4));
+    player.SetFileName("");
     player.Prepare();
     EXPECT_TRUE(player.Prepared());
     EXPECT_TRUE(QTest::qWaitFor([&] { return !player.Prepared(); }, 2000)) << "nothing came";
