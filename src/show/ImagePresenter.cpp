@@ -4,6 +4,7 @@
 
 #include "catalogue/MediaKind.h"
 #include "catalogue/PlayList.h"
+#include "controls/ErrorPolicies.h"
 #include "media/MediaPlayer.h"
 #include "media/midi/MidiStream.h"
 #include "platform/FileSystem.h"
@@ -21,17 +22,30 @@
 namespace vimbrel {
 
 void MainForm::VimbleImage() {
+    const std::string currentFile = m_state.catalogue.CurrentFile;
+    // The show's timer waits while the picture is read off the UI thread;
+    // the picture before stays meanwhile.
+    Show.Loading = currentFile;
+    m_pictureStall->start();
+    m_loader.Load(
+        PathInShownFolder(currentFile), DecodeSizeForFolder(), [this](LoadedPicture picture) {
+            EndProgramOnError(m_services.messageBoxes, [&] { ShowPicture(std::move(picture)); });
+        });
+}
+
+void MainForm::ShowPicture(LoadedPicture picture) {
     const CollectionSettings& settings = m_state.model.settings;
     const FolderEntry& folder =
         m_state.model.FolderTable[static_cast<std::size_t>(settings.CurrentFolder)];
     const std::string currentFile = m_state.catalogue.CurrentFile;
+    Show.Loading.clear();
+    m_pictureStall->stop();
 
     Image1->hide();
     Label1->hide();
     const int32_t availableHeight = AvailableHeight();
     const int32_t screenWidth = m_state.screen.ScreenWidth;
 
-    LoadedPicture picture = m_loader.Load(PathInShownFolder(currentFile), DecodeSizeForFolder());
     if (picture.image.isNull()) {
         // The picture area keeps the picture it had; the size checks would
         // measure that one, so they are not made.

@@ -43,6 +43,8 @@ namespace {
 // The caption's height: one line of its 16-pixel font with a little room.
 constexpr int kCaptionHeightPixels = 25;
 constexpr double kParked = -10000;
+// A picture still unread after this is passed over (see m_pictureStall).
+constexpr int kPictureStallMs = 10000;
 
 QColor ColorOf(int32_t value) {
     const auto rgb = static_cast<uint32_t>(value);
@@ -79,6 +81,10 @@ MainForm::MainForm(ProgramState& state, platform::Services& services, ShowHost h
     Image2 = DrawEmblem();
     Timer1 = new QTimer(this);
     Timer1->setObjectName("Timer1");
+    m_pictureStall = new QTimer(this);
+    m_pictureStall->setSingleShot(true);
+    m_pictureStall->setInterval(kPictureStallMs);
+    connect(m_pictureStall, &QTimer::timeout, this, [this] { StopReadingPicture(); });
     Timer1->setTimerType(Qt::CoarseTimer);
 
     connect(Timer1, &QTimer::timeout, this,
@@ -191,7 +197,15 @@ void MainForm::SetBackground(int32_t color) {
     }
 }
 
+void MainForm::StopReadingPicture() {
+    m_loader.Cancel();
+    m_pictureStall->stop();
+    Show.Loading.clear();
+}
+
 void MainForm::ShowNext() {
+    // Whatever came before, a picture still being read is not shown.
+    StopReadingPicture();
     const CatalogueState& catalogue = m_state.catalogue;
     if (!IsSupportedFile(catalogue.SupportedPatterns, catalogue.CurrentFile)) {
         ShowEmblem();
@@ -335,6 +349,7 @@ void MainForm::ScreenResized() {
 }
 
 void MainForm::Form_Unload() {
+    StopReadingPicture();
     MediaPlayer1_EndOfStream(0);
     RestoreCursor(m_services.cursor);
     // Nothing to tell the system about the screen saver's end here. The

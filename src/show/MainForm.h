@@ -102,6 +102,10 @@ private:
     void SayTheFolderIsEmpty();
     void ShowEmblem();
     void PrefetchNextPicture();
+    // Lays out and shows the picture read for the current entry.
+    void ShowPicture(LoadedPicture picture);
+    // Drops the picture being read, if any.
+    void StopReadingPicture();
     void PlaceMovie();
     void ShowSoundCaption();
     const FolderEntry& CurrentFolderEntry() const;
@@ -132,6 +136,9 @@ private:
     MouseCountingWindow m_mouseWindow;
     platform::WindowTitleLock m_titleLock;
     PictureLoader m_loader;
+    // A picture that takes longer than this to read (a hung mount) is passed
+    // over: the show's timer counts again and the next entry follows.
+    QTimer* m_pictureStall = nullptr;
     std::unique_ptr<ScreenCovers> m_covers;
     QSize m_naturalPixels; // of the picture Image1 holds
     ShowHost m_host;

@@ -2,11 +2,13 @@
 
 #include "platform/FileSystem.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QImageReader>
-#include <QThreadPool>
+#include <atomic>
 #include <cmath>
 #include <condition_variable>
+#include <thread>
 
 namespace vimbrel {
 
@@ -81,13 +83,44 @@ struct PictureLoader::Slot {
     bool ready = false;
     LoadedPicture result;
     uint64_t generation = 0;
+    // The Load whose picture the show waits for; 0 for none.
+    std::atomic<uint64_t> request = 0;
 };
+
+namespace {
+
+// The background read's picture when it is of this file as it is now, at
+// the size wanted; else the file read now. Runs off the UI thread.
+LoadedPicture TakeOrRead(PictureLoader::Slot& slot, const std::string& path,
+                         const DecodeSizeOf& decodeSize) {
+    {
+        std::unique_lock lock(slot.mutex);
+        if (slot.path == path && (slot.busy || slot.ready)) {
+            slot.done.wait(lock, [&] { return !slot.busy; });
+            const QSize wanted = WithinBudget((decodeSize ? decodeSize(slot.natural) : slot.natural)
+                                                  .boundedTo(slot.natural)
+                                                  .expandedTo(QSize(1, 1)));
+            const bool usable = slot.ready && !slot.result.image.isNull() &&
+                                slot.target == wanted && slot.stamp == platform::StampOf(path);
+            if (usable) {
+                LoadedPicture picture = std::move(slot.result);
+                slot.ready = false;
+                slot.path.clear();
+                return picture;
+            }
+        }
+    }
+    return ReadPicture(path, decodeSize);
+}
+
+} // namespace
 
 PictureLoader::PictureLoader() : m_slot(std::make_shared<Slot>()) {}
 
 PictureLoader::~PictureLoader() {
     // A read still running finishes into the shared slot, which it keeps
-    // alive; nothing waits for it here.
+    // alive; nothing waits for it here, and no picture is handed over.
+    Cancel();
 }
 
 void PictureLoader::Prefetch(const std::string& path, DecodeSizeOf decodeSize) {
@@ -97,48 +130,50 @@ void PictureLoader::Prefetch(const std::string& path, DecodeSizeOf decodeSize) {
         std::lock_guard lock(slot->mutex);
         generation = ++slot->generation;
         slot->path = path;
-        slot->stamp = platform::StampOf(path);
         slot->busy = true;
         slot->ready = false;
         slot->result = {};
     }
-    QThreadPool::globalInstance()->start([slot, path, decodeSize, generation] {
+    std::thread([slot, path, decodeSize, generation] {
+        const platform::FileStamp stamp = platform::StampOf(path);
         LoadedPicture picture = ReadPicture(path, decodeSize);
         const QSize target = picture.image.size();
         std::lock_guard lock(slot->mutex);
         if (slot->generation != generation) {
             return; // a newer request replaced this one
         }
+        slot->stamp = stamp;
         slot->natural = picture.natural;
         slot->target = target;
         slot->result = std::move(picture);
         slot->busy = false;
         slot->ready = true;
         slot->done.notify_all();
-    });
+    }).detach();
 }
 
-LoadedPicture PictureLoader::Load(const std::string& path, const DecodeSizeOf& decodeSize) {
-    {
-        std::unique_lock lock(m_slot->mutex);
-        if (m_slot->path == path && (m_slot->busy || m_slot->ready)) {
-            m_slot->done.wait(lock, [this] { return !m_slot->busy; });
-            const QSize wanted =
-                WithinBudget((decodeSize ? decodeSize(m_slot->natural) : m_slot->natural)
-                                 .boundedTo(m_slot->natural)
-                                 .expandedTo(QSize(1, 1)));
-            const bool usable = m_slot->ready && !m_slot->result.image.isNull() &&
-                                m_slot->target == wanted &&
-                                m_slot->stamp == platform::StampOf(path);
-            if (usable) {
-                LoadedPicture picture = std::move(m_slot->result);
-                m_slot->ready = false;
-                m_slot->path.clear();
-                return picture;
-            }
-        }
-    }
-    return ReadPicture(path, decodeSize);
+void PictureLoader::Load(const std::string& path, DecodeSizeOf decodeSize,
+                         std::function<void(LoadedPicture)> done) {
+    std::shared_ptr<Slot> slot = m_slot;
+    const uint64_t request = ++m_requests;
+    slot->request = request;
+    std::thread([slot, path, decodeSize = std::move(decodeSize), request,
+                 done = std::move(done)]() mutable {
+        LoadedPicture picture = TakeOrRead(*slot, path, decodeSize);
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [slot, request, picture = std::move(picture), done = std::move(done)]() mutable {
+                if (slot->request == request) {
+                    slot->request = 0;
+                    done(std::move(picture));
+                }
+            },
+            Qt::QueuedConnection);
+    }).detach();
+}
+
+void PictureLoader::Cancel() {
+    m_slot->request = 0;
 }
 
 } // namespace vimbrel

@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QSize>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -29,8 +30,9 @@ inline constexpr qint64 kMaxDecodedPixels = 32'000'000;
 // or no picture.
 LoadedPicture ReadPicture(const std::string& path, const DecodeSizeOf& decodeSize);
 
-// Reads pictures, and reads the next one in the background while the
-// current one stands, so that the next change is immediate.
+// Reads pictures off the UI thread, and reads the next one in the
+// background while the current one stands, so that the next change is
+// immediate. A file on a hung mount holds one of its threads, never the show.
 class PictureLoader {
 public:
     PictureLoader();
@@ -38,17 +40,24 @@ public:
     PictureLoader(const PictureLoader&) = delete;
     PictureLoader& operator=(const PictureLoader&) = delete;
 
-    // The picture, from the background read when one was made for the same
-    // file and decode size, else read now.
-    LoadedPicture Load(const std::string& path, const DecodeSizeOf& decodeSize);
+    // Reads the picture on a thread of its own (taking the background read
+    // when one was made for the same file and decode size) and hands it to
+    // `done` through the event loop. A later Load or Cancel drops the
+    // request: its `done` is never called.
+    void Load(const std::string& path, DecodeSizeOf decodeSize,
+              std::function<void(LoadedPicture)> done);
+    void Cancel();
 
     // Starts reading a picture in the background; a later Prefetch replaces
     // the earlier request.
     void Prefetch(const std::string& path, DecodeSizeOf decodeSize);
 
-private:
     struct Slot;
+
+private:
     std::shared_ptr<Slot> m_slot;
+    // Load requests made so far, which names each.
+    uint64_t m_requests = 0;
 };
 
 } // namespace vimbrel

@@ -23,7 +23,7 @@ bool PlayListPlays(const ShowState& show) {
 } // namespace
 
 TickAction NextTickAction(ShowState& show, int16_t interval) {
-    if (!show.Playing.empty()) {
+    if (!show.Playing.empty() || !show.Loading.empty()) {
         return TickAction::Wait;
     }
     if (show.TickCount > interval) {

@@ -20,6 +20,9 @@ struct ShowState {
     // The video, sound or play list the player has open; empty while the
     // show's own timer paces pictures.
     std::string Playing;
+    // The picture being read off the UI thread; the timer waits until it
+    // is shown.
+    std::string Loading;
     // The viewer paused what the player plays. Like the player's own
     // settings it outlives the file: only the pause key changes it.
     bool PlayerPaused = false;
@@ -30,7 +33,8 @@ struct ShowState {
 
 // What one tick of the show's timer does.
 enum class TickAction {
-    Wait,    // a movie or sound plays; its end moves the show on
+    Wait,    // a movie or sound plays, its end moves the show on; or a picture
+             // is being read
     Count,   // the picture stays: one more tick counted
     Advance, // the picture has stood its time: the next entry comes
 };
