@@ -9,10 +9,10 @@
 #   pictures  ten 6000x4000 JPEGs, one every 3 s, for 30 s: the show against
 #             `feh -F -Z -D 3` (targets: resident <= 1.0x, processor <= 0.6x)
 #   small     a show whose only picture is 64x64 pixels: resident size
-#   stall     a key pressed while the player opens a video whose open() is
-#             held for 8 s (a hung network mount, made by an LD_PRELOAD shim
-#             built here): how long until the show ends (target <= 1 s), and
-#             whether the file was renamed (it must not be)
+#   stall     a key pressed while the show opens a video and reads a picture
+#             whose open() is held for 8 s (a hung network mount, made by an
+#             LD_PRELOAD shim built here): how long until the show ends
+#             (target <= 1 s), and whether a file was renamed (none may be)
 #
 # Each program is stopped with SIGTERM at the end of its time; processor
 # time (user + system) and peak resident size (VmHWM) are read from /proc
@@ -43,8 +43,9 @@ mkdir -p "$work/video" "$work/pictures" "$work/small" "$work/stall"
 }
 [ -f "$work/small/tiny.jpg" ] || make -f lavfi -i "testsrc2=size=64x64" -frames:v 1 "$work/small/tiny.jpg"
 cp -f "$work/video/clip.avi" "$work/stall/slow.avi"
+cp -f "$work/small/tiny.jpg" "$work/stall/slow.jpg"
 
-# The shim: open() and openat() of a path ending in "slow.avi" wait 8 s.
+# The shim: open() and openat() of a file named "slow.<anything>" wait 8 s.
 cat > "$work/stall.c" << 'EOF'
 #define _GNU_SOURCE
 #include <dlfcn.h>
@@ -53,8 +54,8 @@ cat > "$work/stall.c" << 'EOF'
 #include <string.h>
 #include <unistd.h>
 static int slow(const char* path) {
-    size_t n = strlen(path);
-    return n >= 8 && strcmp(path + n - 8, "slow.avi") == 0;
+    const char* name = strrchr(path, '/');
+    return strncmp(name ? name + 1 : path, "slow.", 5) == 0;
 }
 #define WRAP(name, ...)                                                                          \
     va_list list;                                                                                \
@@ -145,7 +146,7 @@ echo "small: one 64x64 picture, 5 s"
 read -r _ smallRss _ <<< "$(measure 5 show "$work/settings-small")"
 echo "  the show: resident $smallRss MB"
 
-echo "stall: a key while the player opens a video whose open() takes 8 s"
+echo "stall: a key while the show opens a video and reads a picture whose open() takes 8 s"
 env VIMBREL_HOME="$work/settings-stall" VIMBREL_AUDIO_OUTPUT=null XDG_RUNTIME_DIR="$work" \
     LD_PRELOAD="$work/stall.so" "$program" /S > /dev/null 2>&1 &
 pid=$!
@@ -161,5 +162,9 @@ else
     awk -v s="$start" -v e="$end" 'BEGIN { printf "  the show ended %.2f s after the key (target <= 1 s)\n", e - s }'
 fi
 wait "$pid" 2> /dev/null || true
-if [ -f "$work/stall/slow.avi" ]; then echo "  nothing renamed"; else echo "  RENAMED: $(ls "$work/stall")"; fi
+if [ -f "$work/stall/slow.avi" ] && [ -f "$work/stall/slow.jpg" ]; then
+    echo "  nothing renamed"
+else
+    echo "  RENAMED: $(ls "$work/stall")"
+fi
 echo "work folder: $work"
