@@ -121,6 +121,7 @@ mpv_handle* MediaPlayer::Core() {
 void MediaPlayer::ReleaseWhenIdle() {
     if (m_core != nullptr && m_entries.empty() && m_opening == OpenStep::None) {
         LetCoreGo();
+        ReleaseMidiSynthesis();
         // The codecs' tables and mpv's threads' memory go back to the system.
         platform::ReturnFreedMemory();
     }

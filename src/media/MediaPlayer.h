@@ -23,7 +23,8 @@ namespace vimbrel {
 //
 // mpv's core (and with it every codec) is made when the first media is
 // loaded or prepared, not before: a show of pictures alone never pays for
-// it. After kIdleReleaseMs with nothing loaded it is let go again.
+// it. After kIdleReleaseMs with nothing loaded it is let go again, with the
+// spare MIDI synthesizer.
 //
 // Notifications come through Qt's event loop, never from inside the call
 // that caused them. Each opened file is one mpv play-list entry; an event is

@@ -363,6 +363,10 @@ void PrepareMidiSynthesis() {
     }
 }
 
+void ReleaseMidiSynthesis() {
+    MidiSynthesizerPool::Instance().Release();
+}
+
 void CheckMidiFile(const std::string& path) {
     RequireSoundFont();
     ReadMidiFile(path);

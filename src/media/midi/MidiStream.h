@@ -58,6 +58,10 @@ void RegisterMidiProtocol(mpv_handle* core);
 // another is made a little later. Does nothing without a sound font.
 void PrepareMidiSynthesis();
 
+// Lets the spare synthesizer of PrepareMidiSynthesis go, with the memory its
+// sounds take; the player calls this after a while without media.
+void ReleaseMidiSynthesis();
+
 // Checks, without synthesizing anything, what opening the file would find:
 // raises the error that stands for the first fault (OutputUnavailable for
 // the machine, a file error for an unreadable file, CannotPlayMedia for a

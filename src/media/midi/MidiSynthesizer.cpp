@@ -1,6 +1,7 @@
 #include "media/midi/MidiSynthesizer.h"
 
 #include "media/VideoSurface.h"
+#include "platform/ProcessControl.h"
 #include "runtime/Error.h"
 
 #include <malloc.h>
@@ -110,6 +111,18 @@ void MidiSynthesizerPool::Prepare(const std::string& soundFont) {
     if (m_spare == nullptr || m_spare->SoundFont() != soundFont) {
         RequestLocked(soundFont, {});
     }
+}
+
+void MidiSynthesizerPool::Release() {
+    std::unique_ptr<MidiSynthesizer> spare;
+    {
+        const std::lock_guard lock(m_mutex);
+        m_wanted.clear();
+        spare = std::move(m_spare);
+    }
+    // Goes without the lock held; a spare being made is dropped once made.
+    spare.reset();
+    platform::ReturnFreedMemory();
 }
 
 void MidiSynthesizerPool::RequestLocked(const std::string& soundFont,

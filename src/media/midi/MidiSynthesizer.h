@@ -55,6 +55,9 @@ public:
     // there or on its way.
     void Prepare(const std::string& soundFont);
 
+    // Lets the spare go and wants none until the next Prepare or Take.
+    void Release();
+
 private:
     void RequestLocked(const std::string& soundFont, std::chrono::milliseconds delay);
     void Work();
