@@ -21,8 +21,11 @@ bool CountMouseEvent(int16_t mouseMoves, int16_t& mouseMoveCount, MouseCountingW
     const bool closeDue = mouseMoveCount >= mouseMoves;
     if (window.MoveWindowStart != 0) {
         double elapsed = now - window.MoveWindowStart;
-        if (elapsed < 0) {
-            elapsed += kSecondsPerDay; // the clock went past midnight
+        // The start is rounded to the nearest second, so up to half a
+        // second before it is still the same window; further back, the
+        // clock went past midnight.
+        if (elapsed < -0.5) {
+            elapsed += kSecondsPerDay;
         }
         if (elapsed > 10) {
             window.MoveWindowStart = 0;

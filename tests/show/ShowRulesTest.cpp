@@ -162,7 +162,10 @@ TEST(MouseCounting, TheCountingWindowRules) {
     EXPECT_EQ(EventThatEnds(4, {100, 101, 110, 111}), 4); // ten seconds is not enough
     EXPECT_EQ(EventThatEnds(0, {1, 2, 3, 4, 5, 6}), 0);
     EXPECT_EQ(EventThatEnds(4, {86398, 86399, 20, 21}), 0); // across midnight
-    int16_t count = INT16_MAX - 1;                          // refused passwords never overflow it
+    // The window's start is rounded up to 101: events before it are no
+    // clock gone round.
+    EXPECT_EQ(EventThatEnds(4, {100.6, 100.7, 100.8, 100.9}), 4);
+    int16_t count = INT16_MAX - 1; // refused passwords never overflow it
     MouseCountingWindow window{100};
     for (int i = 0; i < 5; ++i) {
         EXPECT_TRUE(CountMouseEvent(4, count, window, 101));
