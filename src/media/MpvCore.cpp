@@ -37,10 +37,6 @@ MpvCore CreateMpvCore(std::string audioOutput) {
         {"input-vo-keyboard", "no"},
         {"osc", "no"},
         {"terminal", "no"},
-        {"hwdec", "no"},
-        // Without hardware decoding the OpenGL drawing needs no decoder
-        // interop, and probing for one only prints noise (a missing CUDA).
-        {"gpu-hwdec-interop", "no"},
         // A sound file's cover picture would make it a video.
         {"audio-display", "no"},
         {"sub-auto", "no"},
@@ -53,6 +49,12 @@ MpvCore CreateMpvCore(std::string audioOutput) {
         // an address that a file mpv reads as a play list names.
         {"stream-lavf-o", "protocol_whitelist=file"},
     };
+    // The graphics processor decodes where it can safely do so; without
+    // one there is nothing to probe, and probing only prints noise (a
+    // missing CUDA).
+    const bool graphicsProcessor = platform::GraphicsProcessorAvailable();
+    mpv_set_option_string(handle, "hwdec", graphicsProcessor ? "auto-safe" : "no");
+    mpv_set_option_string(handle, "gpu-hwdec-interop", graphicsProcessor ? "auto" : "no");
     for (const auto& [name, value] : options) {
         // Options of parts left out of this mpv build (the on-screen
         // controller) do not matter.

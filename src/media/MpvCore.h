@@ -15,8 +15,9 @@ using MpvCore = std::shared_ptr<mpv_handle>;
 
 // A started mpv core set up to play for the show: video only through the
 // render API (VideoSurface), no input handling or on-screen controls of its
-// own, the system's screen saver left alone, no hardware decoding. Sound goes
-// to audioOutput, or where empty to VIMBREL_AUDIO_OUTPUT, or where that is
+// own, the system's screen saver left alone, hardware decoding where the
+// machine has a graphics processor (mpv's "auto-safe"). Sound goes to
+// audioOutput, or where empty to VIMBREL_AUDIO_OUTPUT, or where that is
 // unset to mpv's own choice, with silence where no audio device opens.
 // Raises vimbrel::Error when mpv cannot start.
 MpvCore CreateMpvCore(std::string audioOutput);
