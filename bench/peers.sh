@@ -25,7 +25,7 @@ program=$(realpath "${1:-build/vimbrel}")
 work=${2:-$(mktemp -d /tmp/vimbrel-peers.XXXXXX)}
 mkdir -p "$work"
 chmod 700 "$work"
-for tool in mpv feh Xvfb ffmpeg xdotool cc; do
+for tool in mpv feh Xvfb ffmpeg xdotool c++; do
     command -v "$tool" > /dev/null || { echo "missing $tool: scripts/install-deps.sh --bench" >&2; exit 1; }
 done
 
@@ -45,31 +45,8 @@ mkdir -p "$work/video" "$work/pictures" "$work/small" "$work/stall"
 cp -f "$work/video/clip.avi" "$work/stall/slow.avi"
 cp -f "$work/small/tiny.jpg" "$work/stall/slow.jpg"
 
-# The shim: open() and openat() of a file named "slow.<anything>" wait 8 s.
-cat > "$work/stall.c" << 'EOF'
-#define _GNU_SOURCE
-#include <dlfcn.h>
-#include <fcntl.h>
-#include <stdarg.h>
-#include <string.h>
-#include <unistd.h>
-static int slow(const char* path) {
-    const char* name = strrchr(path, '/');
-    return strncmp(name ? name + 1 : path, "slow.", 5) == 0;
-}
-#define WRAP(name, ...)                                                                          \
-    va_list list;                                                                                \
-    va_start(list, flags);                                                                       \
-    mode_t mode = (flags & (O_CREAT | O_TMPFILE)) ? va_arg(list, mode_t) : 0;                   \
-    va_end(list);                                                                                \
-    if (slow(path)) sleep(8);                                                                    \
-    return ((int (*)())dlsym(RTLD_NEXT, name))(__VA_ARGS__, mode);
-int open(const char* path, int flags, ...) { WRAP("open", path, flags) }
-int open64(const char* path, int flags, ...) { WRAP("open64", path, flags) }
-int openat(int dir, const char* path, int flags, ...) { WRAP("openat", dir, path, flags) }
-int openat64(int dir, const char* path, int flags, ...) { WRAP("openat64", dir, path, flags) }
-EOF
-cc -shared -fPIC -O2 -o "$work/stall.so" "$work/stall.c" -ldl
+# open() of files named slow.* held for 8 s, as on a hung network mount.
+c++ -shared -fPIC -O2 -o "$work/stall.so" tests/support/HoldOpen.cpp -ldl
 
 Xvfb -displayfd 1 -screen 0 1920x1080x24 -nolisten tcp > "$work/display" 2>/dev/null &
 xvfb=$!
