@@ -226,6 +226,9 @@ int main(int argc, char** argv) {
     const std::optional<vimbrel::LockerTarget> locker =
         vimbrel::LockerTargetOf(arguments, std::getenv("XSCREENSAVER_WINDOW"));
 
+    // The video's frames are drawn by a context of the player's own into a
+    // texture that the show window's context puts on screen.
+    QApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication application(argc, argv);
     // The show takes unreadable pictures out by itself; the decoders' own
     // complaints about them would only fill the terminal of whatever

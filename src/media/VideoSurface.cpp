@@ -1,5 +1,6 @@
 #include "media/VideoSurface.h"
 
+#include "media/GlVideoView.h"
 #include "platform/UserChoices.h"
 #include "runtime/Error.h"
 
@@ -31,8 +32,10 @@ public:
     virtual void SetUpdateCallback(mpv_render_update_fn callback, void* context) = 0;
     // Tells mpv that its update callback was seen; returns mpv's update flags.
     virtual uint64_t Update() = 0;
-    // Draws the current frame at the size given, in device pixels.
+    // Draws the current frame at the size given, in device pixels: into
+    // target, or for OpenGL into Texture().
     virtual void Render(QSize size, QImage& target) = 0;
+    virtual unsigned Texture() const { return 0; }
     // Takes the due frame without drawing it: mpv's video clock waits for
     // each frame to be taken, so a hidden player must still take them or its
     // video would crawl.
@@ -136,6 +139,28 @@ public:
         return renderer->Initialise(core) ? std::move(renderer) : nullptr;
     }
 
+    // Whether this machine's OpenGL draws on a graphics processor (Mesa's
+    // rasterizers on the processor, as under a virtual X server, do not):
+    // found once, with a context of its own.
+    static bool Hardware() {
+        static const bool hardware = [] {
+            QOffscreenSurface surface;
+            surface.create();
+            QOpenGLContext gl;
+            if (!surface.isValid() || !gl.create() || !gl.makeCurrent(&surface)) {
+                return false;
+            }
+            const auto* name =
+                reinterpret_cast<const char*>(gl.functions()->glGetString(GL_RENDERER));
+            const std::string renderer = name != nullptr ? name : "";
+            gl.doneCurrent();
+            return !renderer.empty() && renderer.find("llvmpipe") == std::string::npos &&
+                   renderer.find("softpipe") == std::string::npos &&
+                   renderer.find("swrast") == std::string::npos;
+        }();
+        return hardware;
+    }
+
     ~GlRenderer() override {
         if (m_context != nullptr) {
             mpv_render_context_set_update_callback(m_context, nullptr, nullptr);
@@ -169,8 +194,8 @@ public:
         }
         mpv_opengl_fbo framebuffer{static_cast<int>(m_framebuffer->handle()), size.width(),
                                    size.height(), 0};
-        // Unflipped, mpv puts the picture's top row first in memory, which
-        // is the order a QImage wants; the read-back then needs no flip.
+        // Unflipped, mpv puts the picture's top row first in memory; the
+        // view draws the texture so.
         int flip = 0;
         int noBlocking = 0;
         mpv_render_param params[] = {{MPV_RENDER_PARAM_OPENGL_FBO, &framebuffer},
@@ -178,8 +203,15 @@ public:
                                      {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &noBlocking},
                                      {MPV_RENDER_PARAM_INVALID, nullptr}};
         mpv_render_context_render(m_context, params);
-        target = m_framebuffer->toImage(false);
+        // The window's context draws the texture next: it must be complete.
+        // Nothing comes back to the processor.
+        m_gl.functions()->glFinish();
         m_gl.doneCurrent();
+        target = QImage();
+    }
+
+    unsigned Texture() const override {
+        return m_framebuffer != nullptr ? m_framebuffer->texture() : 0;
     }
 
     void Skip() override {
@@ -195,11 +227,9 @@ private:
 
     bool Initialise(mpv_handle* core) {
         m_surface.create();
+        // Shared with the window's context, which draws the texture.
+        m_gl.setShareContext(QOpenGLContext::globalShareContext());
         if (!m_surface.isValid() || !m_gl.create() || !m_gl.makeCurrent(&m_surface)) {
-            return false;
-        }
-        if (IsSoftwareRasterizer()) {
-            m_gl.doneCurrent();
             return false;
         }
         mpv_opengl_init_params init{&GlRenderer::ProcAddress, &m_gl};
@@ -216,21 +246,6 @@ private:
         return true;
     }
 
-    // Mesa's rasterizers on the processor (as under a virtual X server):
-    // drawing through them and reading each frame back costs several times
-    // what drawing in software does.
-    bool IsSoftwareRasterizer() {
-        const auto* renderer =
-            reinterpret_cast<const char*>(m_gl.functions()->glGetString(GL_RENDERER));
-        if (renderer == nullptr) {
-            return true;
-        }
-        const std::string name(renderer);
-        return name.find("llvmpipe") != std::string::npos ||
-               name.find("softpipe") != std::string::npos ||
-               name.find("swrast") != std::string::npos;
-    }
-
     static void* ProcAddress(void* context, const char* name) {
         return reinterpret_cast<void*>(static_cast<QOpenGLContext*>(context)->getProcAddress(name));
     }
@@ -241,8 +256,19 @@ private:
     mpv_render_context* m_context = nullptr;
 };
 
-std::unique_ptr<VideoSurface::Renderer> MakeRenderer(mpv_handle* core) {
-    if (!platform::SoftwareVideoChosen() && platform::GraphicsProcessorAvailable()) {
+// OpenGL where the user asks for it, or where the machine has a graphics
+// processor that its OpenGL draws on; software otherwise, which is also the
+// cheapest way where OpenGL would be software too.
+bool OpenGlWanted() {
+    if (platform::SoftwareVideoChosen()) {
+        return false;
+    }
+    return platform::OpenGlVideoChosen() ||
+           (platform::GraphicsProcessorAvailable() && GlRenderer::Hardware());
+}
+
+std::unique_ptr<VideoSurface::Renderer> MakeRenderer(mpv_handle* core, bool openGl) {
+    if (openGl) {
         if (auto renderer = GlRenderer::TryCreate(core)) {
             return renderer;
         }
@@ -256,6 +282,11 @@ VideoSurface::VideoSurface(QWidget* parent) : QWidget(parent) {
     // Pointer input belongs to the player around the surface.
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // Made with the window, before it is first shown, so that the window is
+    // made for OpenGL from the start.
+    if (OpenGlWanted()) {
+        m_view = new GlVideoView(this);
+    }
 }
 
 VideoSurface::~VideoSurface() {
@@ -264,7 +295,12 @@ VideoSurface::~VideoSurface() {
 
 void VideoSurface::Attach(MpvCore core) {
     Detach();
-    m_renderer = MakeRenderer(core.get());
+    m_renderer = MakeRenderer(core.get(), m_view != nullptr);
+    if (m_view != nullptr && m_renderer->Path() != RenderPath::OpenGL) {
+        // OpenGL would not take mpv's frames: drawn in software after all.
+        delete m_view;
+        m_view = nullptr;
+    }
     m_core = std::move(core);
     m_renderer->SetUpdateCallback(&VideoSurface::OnMpvUpdate, this);
 }
@@ -282,6 +318,9 @@ VideoSurface::RenderPath VideoSurface::Path() const {
 
 void VideoSurface::Clear() {
     m_frame = QImage();
+    if (m_view != nullptr) {
+        m_view->SetFrame(0);
+    }
     update();
 }
 
@@ -321,6 +360,10 @@ void VideoSurface::RenderPending() {
     }
     m_redrawWanted = false;
     m_renderer->Render(pixels, m_frame);
+    if (m_view != nullptr) {
+        m_view->SetFrame(m_renderer->Texture());
+        return;
+    }
     m_frame.setDevicePixelRatio(ratio);
     update();
 }
@@ -337,6 +380,9 @@ void VideoSurface::paintEvent(QPaintEvent*) {
 }
 
 void VideoSurface::resizeEvent(QResizeEvent*) {
+    if (m_view != nullptr) {
+        m_view->setGeometry(rect());
+    }
     RequestRender();
 }
 

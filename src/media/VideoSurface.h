@@ -13,18 +13,22 @@ struct mpv_handle;
 
 namespace vimbrel {
 
+class GlVideoView;
+
 // Draws the video of an mpv core into a widget through mpv's render API.
 //
-// Two ways of drawing exist, chosen when a core is attached:
-// - OpenGL, only where the machine has a graphics processor and its OpenGL
-//   is no software rasterizer: mpv renders into a framebuffer of a GL
-//   context of our own (on an offscreen surface, so it exists before the
-//   widget is ever shown, which mpv needs: video output fails for files
-//   opened before the render context exists).
+// Two ways of drawing exist:
+// - OpenGL, where the machine has a graphics processor that its OpenGL draws
+//   on (or VIMBREL_VIDEO_OUTPUT=opengl asks for it): mpv renders into a
+//   texture of a GL context of our own (on an offscreen surface, so it
+//   exists before the widget is ever shown, which mpv needs: video output
+//   fails for files opened before the render context exists), shared with
+//   the window's, and a GlVideoView draws that texture on screen. No frame
+//   comes back to the processor.
 // - Software: mpv renders into a picture in memory, which is painted like
 //   any picture. Works everywhere, including headless on the offscreen
 //   platform, and is the cheapest way where OpenGL would be software too.
-// The environment variable VIMBREL_VIDEO_OUTPUT=software forces software.
+// VIMBREL_VIDEO_OUTPUT=software forces software.
 //
 // All rendering happens on the UI thread: mpv's update callback only posts a
 // queued call, and a render never waits for the frame's display time.
@@ -49,8 +53,9 @@ public:
     // How the attached core's video is drawn; Software while none is.
     RenderPath Path() const;
 
-    // The last frame drawn, at the widget's size in device pixels; null
-    // while nothing has been drawn since the last Clear.
+    // The last frame drawn in software, at the widget's size in device
+    // pixels; null while nothing has been drawn since the last Clear, and
+    // always where OpenGL draws.
     const QImage& Frame() const { return m_frame; }
 
     // Forgets the frame, so that the next media does not start with the
@@ -78,6 +83,8 @@ private:
     std::atomic<bool> m_renderQueued = false;
     // A resize or show needs a redraw even when mpv has no new frame.
     bool m_redrawWanted = false;
+    // Where OpenGL draws the frames: the view that puts them on screen.
+    GlVideoView* m_view = nullptr;
 };
 
 } // namespace vimbrel

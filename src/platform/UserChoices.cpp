@@ -34,6 +34,11 @@ bool SoftwareVideoChosen() {
     return chosen != nullptr && std::strcmp(chosen, "software") == 0;
 }
 
+bool OpenGlVideoChosen() {
+    const char* chosen = std::getenv("VIMBREL_VIDEO_OUTPUT");
+    return chosen != nullptr && std::strcmp(chosen, "opengl") == 0;
+}
+
 bool GraphicsProcessorAvailable() {
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator("/dev/dri", error)) {

@@ -14,6 +14,9 @@ std::string ChosenAudioOutput();
 
 // VIMBREL_VIDEO_OUTPUT=software: videos are drawn without OpenGL.
 bool SoftwareVideoChosen();
+// VIMBREL_VIDEO_OUTPUT=opengl: videos are drawn with OpenGL, even where it
+// draws on the processor.
+bool OpenGlVideoChosen();
 
 // Whether the machine has a graphics processor this user may draw with (a
 // render node under /dev/dri that opens for reading and writing). Without

@@ -149,5 +149,29 @@ TEST_F(ShowEndToEnd, AFileThatDoesNotAnswerHoldsNothingUpAndIsNotBlamed) {
     EXPECT_EQ(QDir(first.c_str()).entryList(QDir::Files).join(' '), "a.jpg slow.jpg");
 }
 
+// Where OpenGL draws the video (asked for here: a virtual X server's OpenGL
+// draws on the processor, and would not be chosen), the frame reaches the
+// screen upright: a video white above and black below.
+TEST_F(ShowEndToEnd, VideoDrawnThroughOpenGlIsUpright) {
+    WriteFolders(1);
+    Run("ffmpeg", {"-nostdin", "-loglevel", "error", "-f", "lavfi", "-i",
+                   "color=c=black:size=320x240:rate=25:duration=10", "-vf",
+                   "drawbox=x=0:y=0:w=320:h=120:color=white:t=fill", "-c:v", "mpeg4",
+                   (media / "first" / "b.avi").c_str()});
+    QProcess show;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("VIMBREL_VIDEO_OUTPUT", "opengl");
+    show.setProcessEnvironment(environment);
+    ASSERT_TRUE(Start(show, {"/S"}));
+    ASSERT_TRUE(Shows(Qt::red, {320, 240}, 15000));
+    // Centred on the 640 x 480 screen: from (160, 120) to (480, 360).
+    EXPECT_TRUE(SOON(Near(Screenshot().pixelColor(320, 150), Qt::white) &&
+                         Near(Screenshot().pixelColor(320, 330), Qt::black),
+                     15000))
+        << "no upright video";
+    ::kill(static_cast<pid_t>(show.processId()), SIGTERM);
+    EXPECT_EQ(Ended(show, 5000), "0");
+}
+
 } // namespace
 } // namespace vimbrel
