@@ -17,8 +17,8 @@ struct ShowState {
     // Timer1's ticks since the last automatic advance. Only a tick resets
     // it; a key that moves the show on does not.
     int16_t TickCount = 0;
-    // The video, sound or play list the player has open; empty while the
-    // show's own timer paces pictures.
+    // The video, sound or play list the player opens or plays; empty while
+    // the show's own timer paces pictures.
     std::string Playing;
     // The picture being read off the UI thread; the timer waits until it
     // is shown.
