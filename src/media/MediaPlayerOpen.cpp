@@ -11,6 +11,7 @@
 
 #include <QCoreApplication>
 #include <QPointer>
+#include <exception>
 #include <filesystem>
 #include <thread>
 #include <utility>
@@ -89,6 +90,9 @@ void MediaPlayer::CheckOffTheUiThread(std::function<Checked()> check) {
             checked = check();
         } catch (const Error& error) {
             checked = Checked{{}, error.number(), error.description()};
+        } catch (const std::exception& error) {
+            // Nothing may leave this thread; nor is the file to blame.
+            checked = Checked{{}, ErrorNumber::InternalError, error.what()};
         }
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),

@@ -67,11 +67,11 @@ void MainForm::MediaPlayer1_OpenFailed(int number) {
     // A failed open leaves the player empty.
     Show.Playing.clear();
     // The machine's own sound or picture output failing is no fault of the
-    // file, nor is a mount that does not answer, nor are a play list's
-    // unplayable entries the list's: such an item is passed over, never
-    // renamed.
+    // file, nor is a mount that does not answer or the program's own
+    // trouble, nor are a play list's unplayable entries the list's: such an
+    // item is passed over, never renamed.
     if (number != ErrorNumber::OutputUnavailable && number != ErrorNumber::PlayListUnplayable &&
-        number != ErrorNumber::MediaStalled) {
+        number != ErrorNumber::MediaStalled && number != ErrorNumber::InternalError) {
         MarkUnusableFile(m_state.catalogue, m_services.profiles, m_state.files.CollectionFile);
     }
     if (video) {

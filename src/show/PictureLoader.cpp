@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cmath>
 #include <condition_variable>
+#include <exception>
 #include <thread>
 
 namespace vimbrel {
@@ -136,7 +137,12 @@ void PictureLoader::Prefetch(const std::string& path, DecodeSizeOf decodeSize) {
     }
     std::thread([slot, path, decodeSize, generation] {
         const platform::FileStamp stamp = platform::StampOf(path);
-        LoadedPicture picture = ReadPicture(path, decodeSize);
+        LoadedPicture picture;
+        try {
+            picture = ReadPicture(path, decodeSize);
+        } catch (const std::exception&) {
+            // Nothing may leave this thread; the show reads it again itself.
+        }
         const QSize target = picture.image.size();
         std::lock_guard lock(slot->mutex);
         if (slot->generation != generation) {
@@ -159,7 +165,13 @@ void PictureLoader::Load(const std::string& path, DecodeSizeOf decodeSize,
     slot->request = request;
     std::thread([slot, path, decodeSize = std::move(decodeSize), request,
                  done = std::move(done)]() mutable {
-        LoadedPicture picture = TakeOrRead(*slot, path, decodeSize);
+        LoadedPicture picture;
+        try {
+            picture = TakeOrRead(*slot, path, decodeSize);
+        } catch (const std::exception&) {
+            // Nothing may leave this thread: no picture, as for a file that
+            // is none.
+        }
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
             [slot, request, picture = std::move(picture), done = std::move(done)]() mutable {
