@@ -8,12 +8,10 @@
 #include "platform/FileSystem.h"
 #include "playlists/PlayListFile.h"
 #include "runtime/Error.h"
+#include "runtime/OffTheUiThread.h"
 
-#include <QCoreApplication>
 #include <QPointer>
-#include <exception>
 #include <filesystem>
-#include <thread>
 #include <utility>
 
 namespace vimbrel {
@@ -82,28 +80,22 @@ void MediaPlayer::CheckOffTheUiThread(std::function<Checked()> check) {
     m_openTimer->start();
     const uint64_t generation = m_generation;
     QPointer<MediaPlayer> player(this);
-    // A file on a hung mount holds this thread, never the show; a thread
-    // left behind so ends with the program.
-    std::thread([player, generation, check = std::move(check)] {
-        Checked checked;
-        try {
-            checked = check();
-        } catch (const Error& error) {
-            checked = Checked{{}, error.number(), error.description()};
-        } catch (const std::exception& error) {
-            // Nothing may leave this thread; nor is the file to blame.
-            checked = Checked{{}, ErrorNumber::InternalError, error.what()};
-        }
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [player, generation, checked = std::move(checked)] {
-                if (player != nullptr && player->m_generation == generation &&
-                    player->m_opening == OpenStep::Checking) {
-                    player->Load(checked);
-                }
-            },
-            Qt::QueuedConnection);
-    }).detach();
+    RunOffTheUiThread<Checked>(
+        std::move(check),
+        [player, generation](Checked checked) {
+            // Only the media still asked for is loaded.
+            if (player != nullptr && player->m_generation == generation &&
+                player->m_opening == OpenStep::Checking) {
+                player->Load(checked);
+            }
+        },
+        [](const std::exception& failure) {
+            if (const auto* error = dynamic_cast<const Error*>(&failure)) {
+                return Checked{{}, error->number(), error->description()};
+            }
+            // The program's own trouble: the file is not to blame.
+            return Checked{{}, ErrorNumber::InternalError, failure.what()};
+        });
 }
 
 void MediaPlayer::Unload() {

@@ -1,8 +1,8 @@
 #include "show/PictureLoader.h"
 
 #include "platform/FileSystem.h"
+#include "runtime/OffTheUiThread.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QImageReader>
 #include <atomic>
@@ -163,25 +163,18 @@ void PictureLoader::Load(const std::string& path, DecodeSizeOf decodeSize,
     std::shared_ptr<Slot> slot = m_slot;
     const uint64_t request = ++m_requests;
     slot->request = request;
-    std::thread([slot, path, decodeSize = std::move(decodeSize), request,
-                 done = std::move(done)]() mutable {
-        LoadedPicture picture;
-        try {
-            picture = TakeOrRead(*slot, path, decodeSize);
-        } catch (const std::exception&) {
-            // Nothing may leave this thread: no picture, as for a file that
-            // is none.
-        }
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [slot, request, picture = std::move(picture), done = std::move(done)]() mutable {
-                if (slot->request == request) {
-                    slot->request = 0;
-                    done(std::move(picture));
-                }
-            },
-            Qt::QueuedConnection);
-    }).detach();
+    RunOffTheUiThread<LoadedPicture>(
+        [slot, path, decodeSize = std::move(decodeSize)] {
+            return TakeOrRead(*slot, path, decodeSize);
+        },
+        [slot, request, done = std::move(done)](LoadedPicture picture) {
+            if (slot->request == request) {
+                slot->request = 0;
+                done(std::move(picture));
+            }
+        },
+        // No picture, as for a file that is none.
+        [](const std::exception&) { return LoadedPicture{}; });
 }
 
 void PictureLoader::Cancel() {
