@@ -22,6 +22,7 @@
 #include "platform/ScreenHold.h"
 #include "platform/Services.h"
 #include "platform/TerminationSignals.h"
+#include "platform/UserChoices.h"
 #include "preview/ControlForm.h"
 #include "runtime/Error.h"
 #include "show/MainForm.h"
@@ -227,8 +228,13 @@ int main(int argc, char** argv) {
         vimbrel::LockerTargetOf(arguments, std::getenv("XSCREENSAVER_WINDOW"));
 
     // The video's frames are drawn by a context of the player's own into a
-    // texture that the show window's context puts on screen.
-    QApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // texture that the show window's context puts on screen. The shared
+    // context loads OpenGL at start-up, so only where video may use it: a
+    // show of pictures under a software rasterizer would carry its tens of
+    // megabytes for nothing.
+    if (vimbrel::platform::OpenGlVideoPossible()) {
+        QApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    }
     QApplication application(argc, argv);
     // The show takes unreadable pictures out by itself; the decoders' own
     // complaints about them would only fill the terminal of whatever

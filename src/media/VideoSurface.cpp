@@ -260,11 +260,8 @@ private:
 // processor that its OpenGL draws on; software otherwise, which is also the
 // cheapest way where OpenGL would be software too.
 bool OpenGlWanted() {
-    if (platform::SoftwareVideoChosen()) {
-        return false;
-    }
-    return platform::OpenGlVideoChosen() ||
-           (platform::GraphicsProcessorAvailable() && GlRenderer::Hardware());
+    return platform::OpenGlVideoPossible() &&
+           (platform::OpenGlVideoChosen() || GlRenderer::Hardware());
 }
 
 std::unique_ptr<VideoSurface::Renderer> MakeRenderer(mpv_handle* core, bool openGl) {

@@ -50,6 +50,10 @@ bool GraphicsProcessorAvailable() {
     return false;
 }
 
+bool OpenGlVideoPossible() {
+    return !SoftwareVideoChosen() && (OpenGlVideoChosen() || GraphicsProcessorAvailable());
+}
+
 std::string FindSoundFont() {
     if (const char* chosen = std::getenv("VIMBREL_SOUNDFONT")) {
         return *chosen != '\0' && Readable(chosen) ? chosen : "";

@@ -24,6 +24,11 @@ bool OpenGlVideoChosen();
 // it costs more than drawing it in software directly.
 bool GraphicsProcessorAvailable();
 
+// Whether videos may be drawn with OpenGL at all: asked for, or a graphics
+// processor is there and software drawing was not asked for. Where not,
+// OpenGL (and the rasterizer's libraries with it) is never loaded.
+bool OpenGlVideoPossible();
+
 // The sound font: VIMBREL_SOUNDFONT when set (then it alone counts: a
 // missing file, or an empty value, means none), otherwise the first of the
 // system's General MIDI sound fonts that exists:

@@ -89,6 +89,13 @@ TEST_F(ShowEndToEnd, TerminationEndsTheShowAndAFaultIsReportedOnTheDesktop) {
         QProcess show;
         ASSERT_TRUE(Start(show, {"/S"}));
         ASSERT_TRUE(Shows(Qt::red, {320, 240}, 15000));
+        if (signal == SIGTERM) {
+            // Without a graphics processor OpenGL would only be a software
+            // rasterizer: a show of pictures carries none of its libraries.
+            const std::string maps = test::ReadBytes(std::filesystem::path("/proc") /
+                                                     std::to_string(show.processId()) / "maps");
+            EXPECT_EQ(maps.find("libGLX_mesa"), std::string::npos) << "OpenGL loaded for pictures";
+        }
         Xdotool({"key", "s"});
         ASSERT_TRUE(SOON(Screenshot().size() == QSize(400, 300), 5000));
         ::kill(static_cast<pid_t>(show.processId()), signal);
