@@ -6,7 +6,10 @@ set -euo pipefail
 packages=(
     # building
     cmake ninja-build g++ pkg-config qt6-base-dev libqt6opengl6-dev libmpv-dev libsodium-dev
-    libgtest-dev libfluidsynth-dev libxrandr-dev
+    libgtest-dev libfluidsynth-dev libxrandr-dev libheif-dev
+    # today's picture formats: WebP and TIFF through Qt's plug-ins; HEIC, HEIF
+    # and AVIF through libheif and its codecs
+    qt6-image-formats-plugins libheif1 libde265-0 libdav1d6
     # the show's fonts, and the General MIDI sound font MIDI files play with
     fonts-dejavu-core fluid-soundfont-gm
     # the show on Wayland desktops
@@ -16,7 +19,8 @@ packages=(
 # desktops (xfwm4 with its panel, fluxbox, sway on Wayland with its tools)
 # and screen lockers to run the show under
 testing=(xvfb xauth xdotool x11-utils x11-xserver-utils xss-lock imagemagick ffmpeg libjpeg-turbo-progs
-         xfwm4 xfce4-panel dbus-daemon fluxbox sway swaybg grim wtype xsecurelock passwd procps)
+         xfwm4 xfce4-panel dbus-daemon fluxbox sway swaybg grim wtype xsecurelock passwd procps
+         libimage-exiftool-perl)
 case "${1:-}" in
     --fuzz) packages+=(clang libclang-rt-14-dev) ;;
     --tests) packages+=("${testing[@]}") ;;

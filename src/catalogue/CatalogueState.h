@@ -25,4 +25,13 @@ struct CatalogueState {
 // the list was always kept, then the play lists, then one late sound type.
 std::vector<std::string> DefaultSupportedPatterns();
 
+// Today's formats, which a collection adds with its MoreFormats option:
+// pictures (PNG, JPEG, WebP, TIFF, HEIC/HEIF, AVIF), videos (MP4, M4V, MKV,
+// WebM, MTS/M2TS, 3GP, OGV), sounds (FLAC, Ogg, Opus, M4A, AAC) and UTF-8
+// M3U play lists (M3U8).
+std::vector<std::string> MoreFormatsPatterns();
+
+// The classic patterns, followed by today's when asked for.
+std::vector<std::string> SupportedPatternsFor(bool moreFormats);
+
 } // namespace vimbrel

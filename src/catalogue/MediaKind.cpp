@@ -19,16 +19,16 @@ MediaKind MediaKindOf(std::string_view name) {
         }
         return false;
     };
-    if (is({"JPG", "GIF", "BMP"})) {
+    if (is({"JPG", "GIF", "BMP", "PNG", "JPEG", "WEBP", "TIF", "TIFF", "HEIC", "HEIF", "AVIF"})) {
         return MediaKind::Picture;
     }
-    if (is({"WAV", "MP3", "WMA"})) {
+    if (is({"WAV", "MP3", "WMA", "FLAC", "OGG", "OPUS", "M4A", "AAC"})) {
         return MediaKind::Sound;
     }
     if (is({"MID", "RMI"})) {
         return MediaKind::Tune;
     }
-    if (is({"M3U", "ASX"})) {
+    if (is({"M3U", "ASX", "M3U8"})) {
         return MediaKind::PlayList;
     }
     return MediaKind::Video;

@@ -32,6 +32,10 @@ void WriteToStandardError(std::string_view text) {
 
 } // namespace
 
+void WriteToTerminal(std::string_view text) {
+    WriteToStandardError(text);
+}
+
 MessageAnswer ScreenMessageBoxes::Show(std::string_view text, MessageIcon icon,
                                        MessageButtons buttons) {
     WriteToStandardError(text);

@@ -38,4 +38,9 @@ public:
 
 inline constexpr std::string_view kProgramTitle = "Vimbrel";
 
+// A line for whoever reads the terminal the program was started from (or
+// the session's log), under the program's title: what the show cannot do
+// on this machine, which no window should interrupt it for.
+void WriteToTerminal(std::string_view text);
+
 } // namespace vimbrel::platform

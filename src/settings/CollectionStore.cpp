@@ -39,6 +39,7 @@ void LoadCollectionSettings(CollectionSettings& s, platform::Services& services,
     s.RandomFolder = read("RandomFolder", 1);
     // A count below 0 is no folders at all.
     s.Folders = std::max<int16_t>(read("Folders", 0), 0);
+    s.MoreFormats = read("MoreFormats", 0);
     // The size limits are read from [Options]: the [Renaming] section that
     // a save writes them to is never read.
     s.MinWidth = read("MinWidth", 0);

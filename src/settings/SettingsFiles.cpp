@@ -60,16 +60,24 @@ std::vector<std::string> CollectionFileLines(const SettingsModel& model) {
         "MouseMoves=" + number(s.MouseMoves),
         "RandomFolder=" + number(s.RandomFolder),
         "Folders=" + number(s.Folders),
-        "",
-        // The size limits are read from [Options] but always written here as
-        // 0: a limit is a hand-made setting that lasts until the next save.
-        "[Renaming]",
-        "MinWidth=0",
-        "MinHeight=0",
-        "MaxWidth=0",
-        "MaxHeight=0",
-        "",
     };
+    // Written only when on, so that a collection that does not use it keeps
+    // the file it always had.
+    if (s.MoreFormats == 1) {
+        lines.push_back("MoreFormats=1");
+    }
+    lines.insert(lines.end(),
+                 {
+                     "",
+                     // The size limits are read from [Options] but always written here as
+                     // 0: a limit is a hand-made setting that lasts until the next save.
+                     "[Renaming]",
+                     "MinWidth=0",
+                     "MinHeight=0",
+                     "MaxWidth=0",
+                     "MaxHeight=0",
+                     "",
+                 });
     for (int n = 1; n <= s.Folders; ++n) {
         const FolderEntry entry = static_cast<std::size_t>(n) < model.FolderTable.size()
                                       ? model.FolderTable[static_cast<std::size_t>(n)]

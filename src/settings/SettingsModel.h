@@ -23,6 +23,9 @@ struct CollectionSettings {
     int16_t MouseMoves = 0;    // pointer events that end the show
     int16_t RandomFolder = 0;  // 1: the show starts in a random folder
     int16_t Folders = 0;       // number of folders
+    // 1: the show takes today's formats too (PNG, HEIC, MP4, FLAC...),
+    // beside the fifteen classic types.
+    int16_t MoreFormats = 0;
     // Picture size limits in pixels, 0 for none.
     int16_t MinWidth = 0;
     int16_t MinHeight = 0;

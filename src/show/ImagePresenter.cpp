@@ -8,6 +8,7 @@
 #include "media/MediaPlayer.h"
 #include "media/midi/MidiStream.h"
 #include "platform/FileSystem.h"
+#include "platform/MessageBoxes.h"
 #include "platform/Services.h"
 #include "runtime/Conversions.h"
 #include "runtime/Error.h"
@@ -46,7 +47,14 @@ void MainForm::ShowPicture(LoadedPicture picture) {
     const int32_t availableHeight = AvailableHeight();
     const int32_t screenWidth = m_state.screen.ScreenWidth;
 
-    if (picture.image.isNull()) {
+    if (picture.image.isNull() && !picture.notOnThisMachine.empty()) {
+        // A picture this machine cannot decode is passed over, not renamed:
+        // it shows once the decoder is installed. Said once for each reason.
+        if (m_machineFaultsTold.insert(picture.notOnThisMachine).second) {
+            platform::WriteToTerminal(currentFile +
+                                      ": passed over, not renamed: " + picture.notOnThisMachine);
+        }
+    } else if (picture.image.isNull()) {
         // The picture area keeps the picture it had; the size checks would
         // measure that one, so they are not made.
         MarkUnusableFile(m_state.catalogue, m_services.profiles, m_state.files.CollectionFile);

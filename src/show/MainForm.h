@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <set>
+#include <string>
 
 class QTimer;
 
@@ -141,6 +143,8 @@ private:
     QTimer* m_pictureStall = nullptr;
     std::unique_ptr<ScreenCovers> m_covers;
     QSize m_naturalPixels; // of the picture Image1 holds
+    // Why pictures were passed over on this machine, each told once.
+    std::set<std::string> m_machineFaultsTold;
     ShowHost m_host;
     bool m_pressed = false;
     bool m_unloaded = false;

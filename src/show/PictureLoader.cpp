@@ -3,73 +3,12 @@
 #include "platform/FileSystem.h"
 #include "runtime/OffTheUiThread.h"
 
-#include <QFile>
-#include <QImageReader>
 #include <atomic>
-#include <cmath>
 #include <condition_variable>
 #include <exception>
 #include <thread>
 
 namespace vimbrel {
-
-namespace {
-
-QSize Transposed(QSize size) {
-    return {size.height(), size.width()};
-}
-
-QSize WithinBudget(QSize size) {
-    const qint64 pixels = static_cast<qint64>(size.width()) * size.height();
-    if (pixels <= kMaxDecodedPixels) {
-        return size;
-    }
-    const double factor =
-        std::sqrt(static_cast<double>(kMaxDecodedPixels) / static_cast<double>(pixels));
-    return {std::max(1, static_cast<int>(size.width() * factor)),
-            std::max(1, static_cast<int>(size.height() * factor))};
-}
-
-} // namespace
-
-LoadedPicture ReadPicture(const std::string& path, const DecodeSizeOf& decodeSize) {
-    LoadedPicture picture;
-    // The file is opened by its bytes: a name that is not valid UTF-8 would
-    // not survive the way through a QString.
-    const int fd = platform::OpenForReading(path);
-    if (fd < 0) {
-        return picture;
-    }
-    QFile file;
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        platform::CloseDescriptor(fd);
-        return picture;
-    }
-    QImageReader reader(&file);
-    reader.setAutoTransform(true);
-    const QSize stored = reader.size();
-    if (!stored.isValid() || stored.isEmpty()) {
-        return picture;
-    }
-    const bool turned = reader.transformation().testFlag(QImageIOHandler::TransformationRotate90);
-    picture.natural = turned ? Transposed(stored) : stored;
-
-    QSize target = decodeSize ? decodeSize(picture.natural) : picture.natural;
-    target = target.boundedTo(picture.natural).expandedTo(QSize(1, 1));
-    target = WithinBudget(target);
-    if (target != picture.natural) {
-        // The reader scales the picture as stored, before turning it upright.
-        reader.setScaledSize(turned ? Transposed(target) : target);
-    }
-    picture.image = reader.read();
-    if (!picture.image.isNull() && picture.image.format() != QImage::Format_RGB32 &&
-        picture.image.format() != QImage::Format_ARGB32_Premultiplied) {
-        picture.image = picture.image.convertToFormat(picture.image.hasAlphaChannel()
-                                                          ? QImage::Format_ARGB32_Premultiplied
-                                                          : QImage::Format_RGB32);
-    }
-    return picture;
-}
 
 struct PictureLoader::Slot {
     std::mutex mutex;
@@ -98,9 +37,7 @@ LoadedPicture TakeOrRead(PictureLoader::Slot& slot, const std::string& path,
         std::unique_lock lock(slot.mutex);
         if (slot.path == path && (slot.busy || slot.ready)) {
             slot.done.wait(lock, [&] { return !slot.busy; });
-            const QSize wanted = WithinBudget((decodeSize ? decodeSize(slot.natural) : slot.natural)
-                                                  .boundedTo(slot.natural)
-                                                  .expandedTo(QSize(1, 1)));
+            const QSize wanted = DecodeTarget(slot.natural, decodeSize);
             const bool usable = slot.ready && !slot.result.image.isNull() &&
                                 slot.target == wanted && slot.stamp == platform::StampOf(path);
             if (usable) {

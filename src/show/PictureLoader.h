@@ -17,6 +17,11 @@ namespace vimbrel {
 struct LoadedPicture {
     QSize natural;
     QImage image; // null when the file could not be read as a picture
+    // Why this machine cannot show the picture when that is no fault of the
+    // file's: no decoder for its kind here, or more pixels than the show
+    // decodes. Empty when the image is there, or when the file is at fault
+    // (corrupt, truncated, no picture at all).
+    std::string notOnThisMachine;
 };
 
 // The size to decode at, given the natural size.
@@ -25,6 +30,18 @@ using DecodeSizeOf = std::function<QSize(QSize natural)>;
 // The most pixels a picture is decoded with (about 128 MB): a picture shown
 // larger than that is drawn from a reduced decode.
 inline constexpr qint64 kMaxDecodedPixels = 32'000'000;
+
+// The most pixels of a picture whose kind cannot be decoded at a reduced
+// size (PNG, TIFF, HEIF): 8192 x 8192, 256 MB of pixels. A larger one, as a
+// decompression bomb is, is refused before it is decoded.
+inline constexpr qint64 kMaxWholeDecodePixels = qint64{8192} * 8192;
+
+// The size a picture of that natural size is decoded at: what `decodeSize`
+// asks, never larger than the picture, and within kMaxDecodedPixels.
+QSize DecodeTarget(QSize natural, const DecodeSizeOf& decodeSize);
+
+// The words for a picture refused for its size.
+std::string TooManyPixels();
 
 // Reads a picture whole; a null image when the file is missing, unreadable
 // or no picture.

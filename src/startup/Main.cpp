@@ -126,7 +126,7 @@ Handover Main(ProgramState& state, platform::Services& services, std::string_vie
                          services.random);
     });
     state.MouseMoveCount = 0;
-    state.catalogue.SupportedPatterns = DefaultSupportedPatterns();
+    state.catalogue.SupportedPatterns = SupportedPatternsFor(state.model.settings.MoreFormats == 1);
 
     const platform::ScreenSize screen = platform::PrimaryScreenSize();
     state.screen.ScreenWidth = screen.widthTwips;
