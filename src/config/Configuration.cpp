@@ -105,6 +105,7 @@ void Configuration::Configuration_Init() {
     const CollectionSettings& settings = m_state.model.settings;
     ShowFlag(Check_Beep, settings.key_Beep);
     Check_Random->setChecked(settings.RandomFolder == 1);
+    Check_MoreFormats->setChecked(settings.MoreFormats == 1);
     {
         // A sensitivity outside the bar's range shows as its nearest end,
         // and its number in the caption; it stays until the bar is moved.
@@ -112,7 +113,7 @@ void Configuration::Configuration_Init() {
         HScroll_MouseMoves->setValue(settings.MouseMoves);
     }
     Label10->setText(QString::fromStdString(MouseSensitivityCaption(settings.MouseMoves)));
-    for (const QCheckBox* box : {Check_Beep, Check_Random}) {
+    for (const QCheckBox* box : {Check_Beep, Check_Random, Check_MoreFormats}) {
         RememberShown(box, box->isChecked());
     }
     RememberShown(CollectionName, CollectionName->text());
@@ -230,6 +231,9 @@ void Configuration::StoreGlobalOptions() {
     }
     if (changed(Check_Random)) {
         s.RandomFolder = FlagOf(Check_Random);
+    }
+    if (changed(Check_MoreFormats)) {
+        s.MoreFormats = FlagOf(Check_MoreFormats);
     }
     // Typed text is UTF-8; an untouched name keeps its bytes, whatever code
     // page wrote them.

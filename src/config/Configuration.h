@@ -67,6 +67,7 @@ public:
     QLineEdit* CollectionName = nullptr;
     QCheckBox* Check_Beep = nullptr;
     QCheckBox* Check_Random = nullptr;
+    QCheckBox* Check_MoreFormats = nullptr;
     QLabel* Label10 = nullptr;
     QScrollBar* HScroll_MouseMoves = nullptr;
     QFrame* Frame3 = nullptr;

@@ -35,6 +35,18 @@ QLabel* MakeLabel(QWidget* parent, const char* text, double left, double top, do
 // so a low one grows about its middle.
 constexpr double kLowestCheckBox = 255;
 
+// The global options' frame, a row higher than the classic layout's 2175
+// twips for the More Formats box.
+constexpr double kGlobalOptionsTop = 2880;
+constexpr double kGlobalOptionsHeight = 2175 + 300;
+
+constexpr char kMoreFormatsTip[] = "Also show today's formats:\n"
+                                   "pictures PNG, JPEG, WebP, TIFF, HEIC, HEIF and AVIF,\n"
+                                   "videos MP4, M4V, MKV, WebM, MTS, M2TS, 3GP and OGV,\n"
+                                   "sounds FLAC, OGG, Opus, M4A and AAC, and M3U8 play lists.\n"
+                                   "WebP and TIFF need the package qt6-image-formats-plugins;\n"
+                                   "HEIC, HEIF and AVIF need libheif1.";
+
 QCheckBox* MakeCheckBox(QWidget* parent, const char* text, double left, double top, double width,
                         double height) {
     const double grown = std::max(height, kLowestCheckBox);
@@ -87,8 +99,8 @@ void NarrowToSizeHint(QWidget* control) {
 void Configuration::FitCaptions() {
     for (QWidget* control : std::initializer_list<QWidget*>{
              Check_Center, Check_RandomOrder, Check_Captions, Check_Beep, Check_Random,
-             Check_Special, Command1, Combo_ImageScale, Combo_VideoScale, Combo_Resolution, Label11,
-             Label12, Label13, Label14, Label15, Label16}) {
+             Check_MoreFormats, Check_Special, Command1, Combo_ImageScale, Combo_VideoScale,
+             Combo_Resolution, Label11, Label12, Label13, Label14, Label15, Label16}) {
         NarrowToSizeHint(control);
     }
     // The title of the key fields' frame hides no more of its edge than it
@@ -110,8 +122,9 @@ void Configuration::BuildControls() {
     setWindowTitle("Vimbrel 4.0 Configuration");
     // The layout's client area is 4875 twips high, which leaves the lower
     // half of Cancel and the global options' frame below the window's edge;
-    // the window reaches 120 twips below Cancel instead.
-    setFixedSize(ToPixelsX(7455), ToPixelsY(4680 + 375 + 120));
+    // the window reaches 120 twips below the frame instead, which has grown
+    // a row for the More Formats box.
+    setFixedSize(ToPixelsX(7455), ToPixelsY(kGlobalOptionsTop + kGlobalOptionsHeight + 120));
     // The layout is made for a font of eleven pixels with narrow letters;
     // the desktop's own size and width would push the captions out of their
     // controls. FitCaptions narrows what still does not fit.
@@ -165,7 +178,8 @@ void Configuration::BuildFolderOptions() {
 }
 
 void Configuration::BuildGlobalOptions() {
-    Frame2 = Place(new QGroupBox("Global Options", this), 120, 2880, 5775, 2175);
+    Frame2 = Place(new QGroupBox("Global Options", this), 120, kGlobalOptionsTop, 5775,
+                   kGlobalOptionsHeight);
 
     CollectionName = Place(new QLineEdit(Frame2), 3480, 360, 2055, 285);
     CollectionName->setMaxLength(kMaxCollectionName);
@@ -176,6 +190,9 @@ void Configuration::BuildGlobalOptions() {
     Label10 = MakeLabel(Frame2, "Mouse Sensitivity", 3480, 1440, 1815, 255);
     HScroll_MouseMoves =
         Place(MakeBar(Frame2, kMinMouseMoves, kMaxMouseMoves), 3480, 1680, 2055, 255);
+    // Below the sensitivity bar, in the row the frame grew by.
+    Check_MoreFormats = MakeCheckBox(Frame2, "More Formats", 3480, 2040, 2055, 255);
+    Check_MoreFormats->setToolTip(QString::fromUtf8(kMoreFormatsTip));
 
     // A frame without a caption; "Use Special Keys" sits on its top edge as
     // its title.
@@ -232,6 +249,7 @@ void Configuration::SetTabOrder() {
                               Check_Beep,
                               Check_Random,
                               HScroll_MouseMoves,
+                              Check_MoreFormats,
                               Command5,
                               Command6};
     for (std::size_t i = 1; i < std::size(order); ++i) {

@@ -47,7 +47,7 @@ void TypeKey(Configuration& d, QLineEdit* field, const QString& text) {
     QApplication::processEvents();
 }
 
-const std::string kKeys = "Z/N/P/R/S/F s0 b0 off | m4/4 r1";
+const std::string kKeys = "Z/N/P/R/S/F s0 b0 off | m4/4 r1 f0";
 const std::string kName = "Caf\xE9 " + std::string(65, 'x') + " \x80 na\xEFve";
 
 // clang-format off
@@ -73,7 +73,7 @@ INSTANTIATE_TEST_SUITE_P(Files, ConfigurationDialog, ::testing::Values(
                "[Folder1]", "Set=/a", "Interval=7000", "ImageScale=9", "VideoScale=1",
                "Center=1"}), nullptr,
          "*/a=1 | 1 0:0 011 -1/1/0 #000000 on | <Default Collection> on | J/N/P/R/S/F s1 b0 on | "
-         "m500/100 r0",
+         "m500/100 r0 f0",
          ExpectedCollection("MouseMoves=500|key_Beep=5|RandomFolder=7|key_Special=3|key_Next=78|"
                             "key_Pause=106|Description=<Default Collection>",
                             {"Set=/a|Interval=7000|ImageScale=9|VideoScale=1|Center=1"})},
@@ -100,6 +100,7 @@ INSTANTIATE_TEST_SUITE_P(Files, ConfigurationDialog, ::testing::Values(
              d.Text8->clear();          // keeps its key
              d.Check_Beep->click();
              d.Check_Random->click();
+             d.Check_MoreFormats->click();
              d.HScroll_MouseMoves->setValue(12);
              d.CollectionName->setFocus();
              d.CollectionName->end(false);
@@ -109,10 +110,10 @@ INSTANTIATE_TEST_SUITE_P(Files, ConfigurationDialog, ::testing::Values(
                                 QKeySequence(Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape));
          },
          "*<begin>=0 | 0 0:0 000 0/0/0 #000000 off | Caf\xC3\xA9" + std::string(46, 'n') +
-         " on | P/X//A//CB s1 b1 on | m12/12 r0",
+         " on | P/X//A//CB s1 b1 on | m12/12 r0 f1",
          ExpectedCollection("CurrentFolder=0|key_Beep=1|key_Captions=99|key_Next=120|key_Pause=112|"
                             "key_Rename=97|key_Special=1|MouseMoves=12|RandomFolder=0|"
-                            "Description=Caf\xC3\xA9" + std::string(46, 'n'), {})},
+                            "Description=Caf\xC3\xA9" + std::string(46, 'n'), {}, true)},
     Case{"FolderOptionsGoIntoTheSelectedEntryAtOnce",
          CrLf({"[Options]", "CurrentFolder=2", "Folders=2", "[Folder1]", "Set=/m/a",
                "[Folder2]", "Set=/m/b"}),
@@ -132,13 +133,13 @@ INSTANTIATE_TEST_SUITE_P(Files, ConfigurationDialog, ::testing::Values(
              test.colors = {0x00FF00 /* blue 0, green 255 */, std::nullopt};
              QTest::mouseClick(d.Command1, Qt::LeftButton);
              EXPECT_EQ(test.Shown(), "/m/a=1 */m/b=2 | 2 99:51 110 3/1/0 #00ff00 on | <default "
-                                  "collection> off | Z/N/P/R/S/F s0 b0 off | m100/100 r1");
+                                  "collection> off | Z/N/P/R/S/F s0 b0 off | m100/100 r1 f0");
              d.List_Folders->setCurrentRow(0); // shows the other folder's options
              QTest::mouseClick(d.Command1, Qt::LeftButton); // cancelled
              EXPECT_EQ(test.starts, (std::vector<int32_t>{0, 0x00FF00}));
          },
          "*/m/a=1 /m/b=2 | 1 0:3 001 2/0/0 #000000 on | <default collection> off | Z/N/P/R/S/F s0 "
-         "b0 off | m100/100 r1",
+         "b0 off | m100/100 r1 f0",
          ExpectedCollection("CurrentFolder=1|MouseMoves=100",
                             {"Set=/m/a", "Set=/m/b|Captions=1|Center=1|RandomOrder=0|ImageScale=3|"
                                          "VideoScale=1|Interval=5991|Background=65280"})}),
@@ -236,7 +237,7 @@ TEST_P(FolderList, AddsAndRemoves) {
         (d.*step.action)->trigger();
     }
     EXPECT_EQ(Asked(), At(step.asked));
-    EXPECT_EQ(Shown(), At(step.shown) + " | Holidays on | Z/N/P/R/S/F s0 b0 off | m4/4 r1");
+    EXPECT_EQ(Shown(), At(step.shown) + " | Holidays on | Z/N/P/R/S/F s0 b0 off | m4/4 r1 f0");
 }
 
 const std::string kNew = "[Select a new folder to use with Vimbrel :] ";

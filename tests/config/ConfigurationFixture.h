@@ -101,7 +101,7 @@ struct ConfigurationTest : ::testing::Test, platform::FolderPicker, platform::Co
             << "s" + flag(d.Check_Special) << "b" + flag(d.Check_Beep)
             << on(keyFields + QWidgetList{d.Check_Beep}) << "|"
             << "m" + numbers(d.Label10) + "/" + QString::number(d.HScroll_MouseMoves->value())
-            << "r" + flag(d.Check_Random);
+            << "r" + flag(d.Check_Random) << "f" + flag(d.Check_MoreFormats);
         return out.join(' ').replace(QString::fromUtf8(kToBegin), "<begin>").toStdString();
     }
 

@@ -63,18 +63,18 @@ TEST_F(ModesEndToEnd, ConfigurationDialogOverThreeFoldersOkSavesSignalsCancel) {
 
     ASSERT_TRUE(Start(program, {"/C"}));
     const QRegularExpressionMatch geometry =
-        QRegularExpression(R"(X=(\d+)\nY=(\d+)\nWIDTH=497\nHEIGHT=345\n)")
+        QRegularExpression(R"(X=(\d+)\nY=(\d+)\nWIDTH=497\nHEIGHT=365\n)")
             .match(Run("xdotool",
                        {"getwindowgeometry", "--shell", Window("Vimbrel 4.0 Configuration")}));
-    ASSERT_TRUE(geometry.hasMatch()) << "no dialog of 497 x 345";
+    ASSERT_TRUE(geometry.hasMatch()) << "no dialog of 497 x 365";
     const QPoint corner(geometry.captured(1).toInt(), geometry.captured(2).toInt());
     // Near the screen's middle (Qt leaves room above for a title bar that a
     // window manager would add), and so whole.
     EXPECT_NEAR(corner.x() + 248, 320, 20);
-    EXPECT_NEAR(corner.y() + 172, 240, 50);
+    EXPECT_NEAR(corner.y() + 182, 240, 50);
     // Once drawn, the swatch beside Background shows the third folder's blue.
     EXPECT_TRUE(Shows(Qt::blue, corner + QPoint(8 + 314, 8 + 145), 15000));
-    KeepScreenshot(Screenshot().copy({corner, QSize(497, 345)}), "configuration-dialog");
+    KeepScreenshot(Screenshot().copy({corner, QSize(497, 365)}), "configuration-dialog");
     // OK saves the collection (keeping the one before) and ends the program.
     Xdotool({"mousemove", QString::number(corner.x() + 444), QString::number(corner.y() + 292),
              "click", "1"});

@@ -7,6 +7,7 @@
 #include "PlatformDoubles.h"
 #include "runtime/Error.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <tuple>
 
@@ -83,6 +84,26 @@ TEST_F(CollectionStore, SaveWritesTheWholeFileAndBacksUpThePreviousOne) {
     EXPECT_FALSE(std::filesystem::exists(platform / "gone.bak"));
     EXPECT_EQ(std::filesystem::canonical(std::filesystem::current_path()),
               std::filesystem::canonical(platform.settingsDirectory()));
+}
+
+// MoreFormats is on at 1 only, and written, right after Folders, only when
+// on: a one-folder collection without it is saved in the classic 33 lines.
+TEST_F(CollectionStore, MoreFormatsIsWrittenOnlyWhenOn) {
+    for (const auto& [stored, on] : {std::pair<std::string, bool>{"", false},
+                                     {"MoreFormats=0", false},
+                                     {"MoreFormats=1", true},
+                                     {"moreformats=1", true},
+                                     {"MoreFormats=2", false}}) {
+        WriteBytes(platform / "vimbrel000.ini",
+                   CrLf({"[Options]", "Folders=1", stored, "[Folder1]", "Set=/a"}));
+        LoadCollectionSettings(model.settings, platform.services, "vimbrel000.ini", false);
+        model.ResizeFolderTable(1);
+        LoadFolderTable(model, platform.profiles, "vimbrel000.ini", 0, 1);
+        Save();
+        const std::string saved = ReadBytes(platform / "vimbrel000.ini");
+        EXPECT_EQ(saved, ExpectedCollection("", {"Set=/a"}, on)) << stored;
+        EXPECT_EQ(std::count(saved.begin(), saved.end(), '\n'), on ? 34 : 33) << stored;
+    }
 }
 
 } // namespace

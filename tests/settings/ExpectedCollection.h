@@ -1,7 +1,8 @@
 #pragma once
 
 // The text a full save of a collection writes: every key in its place with
-// its default, but for the values given ("key=value|key=value").
+// its default, but for the values given ("key=value|key=value"); with
+// MoreFormats=1 after Folders when `moreFormats`.
 
 #include <sstream>
 #include <string>
@@ -10,7 +11,8 @@
 namespace vimbrel::test {
 
 inline std::string ExpectedCollection(const std::string& options,
-                                      const std::vector<std::string>& folders) {
+                                      const std::vector<std::string>& folders,
+                                      bool moreFormats = false) {
     const auto with = [](std::string text, const std::string& given) {
         std::string entry;
         for (std::istringstream in(given); std::getline(in, entry, '|');) {
@@ -24,7 +26,7 @@ inline std::string ExpectedCollection(const std::string& options,
              "key_Next=110\r\nkey_Pause=122\r\nkey_Previous=112\r\nkey_Rename=114\r\n"
              "key_Special=0\r\nCurrentFolder=1\r\nDescription=<default collection>"
              "\r\nLastFileName=\r\nMouseMoves=4\r\nRandomFolder=1\r\nFolders=" +
-                 std::to_string(folders.size()) +
+                 std::to_string(folders.size()) + (moreFormats ? "\r\nMoreFormats=1" : "") +
                  "\r\n\r\n[Renaming]\r\nMinWidth=0\r\nMinHeight=0\r\nMaxWidth=0\r\n"
                  "MaxHeight=0\r\n\r\n",
              options);
