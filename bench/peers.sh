@@ -8,6 +8,9 @@
 #             (targets: processor <= 1.2x, resident <= 1.3x)
 #   pictures  ten 6000x4000 JPEGs, one every 3 s, for 30 s: the show against
 #             `feh -F -Z -D 3` (targets: resident <= 1.0x, processor <= 0.6x)
+#   video 4K  a 10 s 3840x2160 H.264 MP4 (a phone's video), shown with the
+#             collection's More Formats option on, against `mpv --vo=x11`;
+#             processor time and peak resident size over 10 s
 #   small     a show whose only picture is 64x64 pixels: resident size
 #   stall     a key pressed while the show opens a video and reads a picture
 #             whose open() is held for 8 s (a hung network mount, made by an
@@ -30,10 +33,15 @@ for tool in mpv feh Xvfb ffmpeg xdotool c++; do
 done
 
 make() { ffmpeg -nostdin -loglevel error -y "$@"; }
-mkdir -p "$work/video" "$work/pictures" "$work/small" "$work/stall"
+mkdir -p "$work/video" "$work/video4k" "$work/pictures" "$work/small" "$work/stall"
 [ -f "$work/video/clip.avi" ] ||
     make -f lavfi -i "testsrc2=size=1920x1080:rate=25:duration=12" -c:v mpeg4 -q:v 3 \
         "$work/video/clip.avi"
+[ -f "$work/video4k/phone.mp4" ] || {
+    echo "making a 3840x2160 H.264 clip in $work/video4k"
+    make -f lavfi -i "testsrc2=size=3840x2160:rate=30:duration=10" -c:v libx264 -preset veryfast \
+        -crf 23 -pix_fmt yuv420p "$work/video4k/phone.mp4"
+}
 [ -f "$work/pictures/photo10.jpg" ] || {
     echo "making ten 6000x4000 pictures in $work/pictures"
     # Noise gives the pictures the detail of photographs, which costs a
@@ -54,12 +62,13 @@ trap 'kill $xvfb 2>/dev/null || true' EXIT
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=:$(head -n 1 "$work/display")
 
-# A collection of one folder for the show: settings in $1, folder $2, Interval $3.
+# A collection of one folder for the show: settings in $1, folder $2,
+# Interval $3, MoreFormats $4 (0 when not given).
 collection() {
     mkdir -p "$1"
     printf '%s\r\n' '[Options]' 'Settings=vimbrel000.ini' > "$1/vimbrel.ini"
-    printf '%s\r\n' '[Options]' 'RandomFolder=0' 'Folders=1' '[Folder1]' 'Center=1' \
-        "Interval=$3" 'ImageScale=3' 'RandomOrder=0' "Set=$2" > "$1/vimbrel000.ini"
+    printf '%s\r\n' '[Options]' 'RandomFolder=0' 'Folders=1' "MoreFormats=${4:-0}" '[Folder1]' \
+        'Center=1' "Interval=$3" 'ImageScale=3' 'RandomOrder=0' "Set=$2" > "$1/vimbrel000.ini"
 }
 
 # Processor seconds and peak resident MB of a running process.
@@ -103,6 +112,7 @@ row() { # work, ours "cpu rss", peer "cpu rss"
 }
 
 collection "$work/settings-video" "$work/video" 0
+collection "$work/settings-video4k" "$work/video4k" 0 1
 collection "$work/settings-pictures" "$work/pictures" 1
 collection "$work/settings-small" "$work/small" 1
 collection "$work/settings-stall" "$work/stall" 0
@@ -113,6 +123,11 @@ ours=$(measure 12 show "$work/settings-video")
 software=$(measure 12 show "$work/settings-video" VIMBREL_VIDEO_OUTPUT=software)
 row "  the show" "$ours" "$mpvVideo"
 row "  the show, VIMBREL_VIDEO_OUTPUT=software" "$software" "$mpvVideo"
+
+echo "video 4K: 3840x2160 H.264 MP4, More Formats on, 10 s (peer: mpv --vo=x11)"
+mpv4k=$(measure 10 mpv --no-config --really-quiet --ao=null --vo=x11 --loop=inf "$work/video4k/phone.mp4")
+ours=$(measure 10 show "$work/settings-video4k")
+row "  the show" "$ours" "$mpv4k"
 
 echo "pictures: ten 6000x4000 JPEGs, one every 3 s, 30 s (peer: feh -F -Z -D 3)"
 fehPictures=$(measure 30 feh -F -Z -D 3 "$work/pictures")

@@ -178,7 +178,8 @@ TEST_F(MoreFormats, BrokenFilesAreMarkedButWhatTheMachineCannotDecodeIsPassedOve
 }
 
 // Videos, sounds and a UTF-8 play list of every new kind play in turn with
-// the option on; a broken one is marked; with it off none is touched.
+// the option on; a broken file of every kind, and a truncated one, is
+// marked; with the option off none is touched.
 TEST_F(MoreFormats, VideosSoundsAndPlayListsOfEveryNewKindPlay) {
     const QString video = "testsrc=size=64x48:rate=25:duration=0.4";
     const QString sound = "sine=frequency=440:duration=0.4";
@@ -202,7 +203,16 @@ TEST_F(MoreFormats, VideosSoundsAndPlayListsOfEveryNewKindPlay) {
     std::filesystem::create_directory(pictures / "list");
     std::filesystem::copy_file(pictures / "i.flac", pictures / "list" / "\xC3\xA9t\xC3\xA9.flac");
     test::WriteBytes(pictures / "n.m3u8", "#EXTM3U\nlist/\xC3\xA9t\xC3\xA9.flac\nj.ogg\n");
-    test::WriteBytes(pictures / "o.mp4", "not a video at all");
+    // In the show's order, which for these names is the bytes' order.
+    const std::vector<std::string> broken = {"p.3gp", "p.m2ts", "p.m4v",  "p.mkv", "p.mp4",
+                                             "p.mts", "p.ogv",  "p.webm", "q.aac", "q.flac",
+                                             "q.m4a", "q.ogg",  "q.opus"};
+    for (const std::string& name : broken) {
+        test::WriteBytes(pictures / name, "not a medium at all");
+    }
+    // Its index (moov) is written last: the first half has none.
+    const std::string m4a = ReadBytes(pictures / "l.m4a");
+    test::WriteBytes(pictures / "r.m4a", m4a.substr(0, m4a.size() / 2));
     const std::vector<std::string> played = {"a.mp4",  "b.m4v", "c.mkv", "d.webm", "e.mts",
                                              "f.m2ts", "g.3gp", "h.ogv", "i.flac", "j.ogg",
                                              "k.opus", "l.m4a", "m.aac", "n.m3u8"};
@@ -227,9 +237,14 @@ TEST_F(MoreFormats, VideosSoundsAndPlayListsOfEveryNewKindPlay) {
         EXPECT_EQ(LastFileName(), "<none>") << name;
         Ticks(*form, 2);
     }
-    EXPECT_EQ(Shown(), "o.mp4");
-    EXPECT_EQ(LastFileName(), "o.mp4");
-    EXPECT_EQ(Files().find("_o.mp4 a.mp4"), 0u) << Files();
+    std::string marked;
+    for (const std::string& name : broken) {
+        EXPECT_EQ(Shown() + " " + LastFileName(), name + " " + name);
+        marked += "_" + name + " ";
+        Ticks(*form, 2);
+    }
+    EXPECT_EQ(Shown() + " " + LastFileName(), "r.m4a r.m4a");
+    EXPECT_EQ(Files().find(marked + "_r.m4a a.mp4"), 0u) << Files();
 }
 
 } // namespace
