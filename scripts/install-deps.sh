@@ -26,7 +26,7 @@ case "${1:-}" in
     --tests) packages+=("${testing[@]}") ;;
     --headless) packages+=(xvfb xauth xdotool x11-utils imagemagick) ;;
     # the benchmarks, and the programs they are measured against
-    --bench) packages+=("${testing[@]}" mpv feh) ;;
+    --bench) packages+=("${testing[@]}" mpv feh libheif-examples) ;;
 esac
 
 missing=()
