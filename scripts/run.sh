@@ -26,12 +26,13 @@ else
 fi
 scripts/build.sh
 
-# A demo collection: one folder, the demo media, captions on.
+# A demo collection: one folder, the demo media, captions on, today's formats
+# (the HEIC picture) too.
 export VIMBREL_HOME="$root/build/demo-settings"
 mkdir -p "$VIMBREL_HOME"
 printf '%s\r\n' '[Options]' 'Settings=vimbrel000.ini' '' > "$VIMBREL_HOME/vimbrel.ini"
 printf '%s\r\n' '[Options]' 'Description=Demo' 'RandomFolder=0' 'CurrentFolder=1' 'MouseMoves=4' \
-    'Folders=1' '' '[Folder1]' 'Captions=1' 'Background=3355443' 'Center=1' 'Interval=1' \
+    'Folders=1' 'MoreFormats=1' '' '[Folder1]' 'Captions=1' 'Background=3355443' 'Center=1' 'Interval=1' \
     'ImageScale=3' 'RandomOrder=0' "Set=$root/demo/media" 'VideoScale=0' '' \
     > "$VIMBREL_HOME/vimbrel000.ini"
 
