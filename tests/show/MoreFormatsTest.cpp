@@ -146,10 +146,16 @@ TEST_F(MoreFormats, BrokenFilesAreMarkedButWhatTheMachineCannotDecodeIsPassedOve
     for (const char* name : {"a.png", "b.webp", "c.tiff", "d.heic", "e.avif", "f.jpeg"}) {
         test::WriteBytes(pictures / name, "not a picture at all");
     }
-    Convert({"-size", "64x48", "xc:blue", Path(pictures / "whole.png")});
-    const std::string png = ReadBytes(pictures / "whole.png");
-    std::filesystem::remove(pictures / "whole.png");
-    test::WriteBytes(pictures / "g.png", png.substr(0, png.size() / 2));
+    // The first half of a real picture of each kind whose decoder cannot
+    // make anything of it (a truncated JPEG shows its upper part, as a JPG
+    // always did).
+    for (const char* name : {"g.avif", "g.heic", "g.png", "g.tiff", "g.webp"}) {
+        const auto whole = pictures / ("whole" + std::filesystem::path(name).extension().string());
+        Convert({"-seed", "1", "-size", "200x150", "plasma:", Path(whole)});
+        const std::string bytes = ReadBytes(whole);
+        std::filesystem::remove(whole);
+        test::WriteBytes(pictures / name, bytes.substr(0, bytes.size() / 2));
+    }
     Convert({"-size", "64x48", "xc:blue", "HEIC:" + Path(pictures / "h.heic")});
     ClaimHugeSize(pictures / "h.heic");
     test::WriteBytes(pictures / "i.png", DecompressionBomb().toStdString());
@@ -162,7 +168,8 @@ TEST_F(MoreFormats, BrokenFilesAreMarkedButWhatTheMachineCannotDecodeIsPassedOve
 
     auto form = Start({.interval = 0, .options = kMoreFormatsOn});
     EXPECT_EQ(LastFileName(), "a.png");
-    for (const char* name : {"b.webp", "c.tiff", "d.heic", "e.avif", "f.jpeg", "g.png"}) {
+    for (const char* name : {"b.webp", "c.tiff", "d.heic", "e.avif", "f.jpeg", "g.avif", "g.heic",
+                             "g.png", "g.tiff", "g.webp"}) {
         Ticks(*form, 2);
         EXPECT_EQ(LastFileName(), name);
     }
@@ -173,8 +180,8 @@ TEST_F(MoreFormats, BrokenFilesAreMarkedButWhatTheMachineCannotDecodeIsPassedOve
     Ticks(*form, 2);
     EXPECT_EQ(Shown(), "k.png");
     EXPECT_TRUE(Near(form->Image1->Picture().pixelColor(1, 1), Qt::green));
-    EXPECT_EQ(Files(), "_a.png _b.webp _c.tiff _d.heic _e.avif _f.jpeg _g.png h.heic i.png j.heic "
-                       "k.png");
+    EXPECT_EQ(Files(), "_a.png _b.webp _c.tiff _d.heic _e.avif _f.jpeg _g.avif _g.heic _g.png "
+                       "_g.tiff _g.webp h.heic i.png j.heic k.png");
 }
 
 // Videos, sounds and a UTF-8 play list of every new kind play in turn with
