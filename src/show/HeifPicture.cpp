@@ -1,5 +1,8 @@
 #include "show/HeifPicture.h"
 
+#include "show/HeifCanvas.h"
+
+#include <algorithm>
 #include <libheif/heif.h>
 #include <memory>
 
@@ -25,7 +28,10 @@ bool MachinesFault(const heif_error& error) {
 
 LoadedPicture Failed(const heif_error& error) {
     LoadedPicture picture;
-    if (MachinesFault(error)) {
+    if (error.subcode == heif_suberror_Security_limit_exceeded) {
+        // libheif's own limit on a picture's size: a bomb, refused.
+        picture.notOnThisMachine = TooManyPixels();
+    } else if (MachinesFault(error)) {
         picture.notOnThisMachine = std::string("libheif cannot decode it here (") +
                                    (error.message != nullptr ? error.message : "") + ")";
     }
@@ -62,7 +68,14 @@ LoadedPicture ReadHeifPicture(const QByteArray& bytes, const DecodeSizeOf& decod
     }
     // HEIF cannot be decoded at a reduced size: the whole picture is made,
     // several bytes a pixel, whatever size it is shown at.
-    if (qint64{picture.natural.width()} * picture.natural.height() > kMaxWholeDecodePixels) {
+    // The size the file states for its image, and the one a grid or overlay
+    // of tiles declares for the picture put together, which a decoder
+    // believes: neither may be more than the show decodes.
+    const auto area = [](QSize size) { return qint64{size.width()} * size.height(); };
+    const QSize stated(heif_image_handle_get_ispe_width(primary),
+                       heif_image_handle_get_ispe_height(primary));
+    const QSize canvas = DeclaredCanvasSize(bytes).value_or(QSize());
+    if (std::max({area(picture.natural), area(stated), area(canvas)}) > kMaxWholeDecodePixels) {
         picture.notOnThisMachine = TooManyPixels();
         return picture;
     }

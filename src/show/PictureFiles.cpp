@@ -4,11 +4,13 @@
 #include "catalogue/MediaKind.h"
 #include "platform/FileSystem.h"
 #include "show/ExifOrientation.h"
+#include "show/HeifCanvas.h"
 #include "show/HeifPicture.h"
 #include "show/PictureLoader.h"
 
 #include <QFile>
 #include <QImageReader>
+#include <QtGlobal>
 #include <cmath>
 #include <filesystem>
 #include <mutex>
@@ -37,7 +39,7 @@ constexpr PictureFormat kPictureFormats[] = {
     {"BMP", "bmp", "libqt6gui6", false, true},
     {"JPEG", "jpeg", "libqt6gui6", true, false},
     {"PNG", "png", "libqt6gui6", false, false},
-    {"WEBP", "webp", "qt6-image-formats-plugins", true, false},
+    {"WEBP", "webp", "qt6-image-formats-plugins", false, false},
     {"TIF", "tiff", "qt6-image-formats-plugins", false, false},
     {"TIFF", "tiff", "qt6-image-formats-plugins", false, false},
     {"HEIC", nullptr, "libheif1", false, false},
@@ -79,7 +81,6 @@ LoadedPicture ReadWithQt(QFile& file, const DecodeSizeOf& decodeSize, const Pict
     ExifOrientation own = StoredExifOrientation(file);
     QImageReader reader(&file);
     reader.setAutoTransform(true);
-    reader.setAllocationLimit(static_cast<int>(kMaxWholeDecodePixels * 4 / (1024 * 1024)));
     const QSize stored = reader.size();
     if (!stored.isValid() || stored.isEmpty()) {
         return picture;
@@ -94,7 +95,9 @@ LoadedPicture ReadWithQt(QFile& file, const DecodeSizeOf& decodeSize, const Pict
     // picture that would take more than its share of memory, before it
     // starts: a decompression bomb has a small file and a huge size.
     const bool whole = format == nullptr || !format->decodesReduced;
-    if (whole && qint64{stored.width()} * stored.height() > kMaxWholeDecodePixels &&
+    const qint64 bytesAPixel =
+        std::max(4, QImage::toPixelFormat(reader.imageFormat()).bitsPerPixel() / 8);
+    if (whole && qint64{stored.width()} * stored.height() * bytesAPixel > kMaxWholeDecodeBytes &&
         format != nullptr && !format->classic) {
         picture.notOnThisMachine = TooManyPixels();
         return picture;
@@ -146,10 +149,20 @@ QSize DecodeTarget(QSize natural, const DecodeSizeOf& decodeSize) {
 
 std::string TooManyPixels() {
     return "more pixels than the show decodes at once (" +
-           std::to_string(kMaxWholeDecodePixels / 1'000'000) + " megapixels)";
+           std::to_string(kMaxWholeDecodeBytes / (1024 * 1024)) + " MB)";
 }
 
 LoadedPicture ReadPicture(const std::string& path, const DecodeSizeOf& decodeSize) {
+    // Qt's own limit on a decoded picture, raised once to the show's (a
+    // user's QT_IMAGEIO_MAXALLOC stands); once, because it is one value for
+    // every thread that decodes.
+    static std::once_flag allocationLimit;
+    std::call_once(allocationLimit, [] {
+        if (qEnvironmentVariableIsEmpty("QT_IMAGEIO_MAXALLOC")) {
+            QImageReader::setAllocationLimit(
+                static_cast<int>(kMaxWholeDecodeBytes / (1024 * 1024)));
+        }
+    });
     const PictureFormat* format = FormatOf(path);
     if (format != nullptr && format->qtFormat != nullptr && !QtDecodes(format->qtFormat)) {
         LoadedPicture picture;
@@ -168,7 +181,9 @@ LoadedPicture ReadPicture(const std::string& path, const DecodeSizeOf& decodeSiz
         platform::CloseDescriptor(fd);
         return {};
     }
-    if (format != nullptr && format->qtFormat == nullptr) {
+    // Which decoder reads it goes by what the file holds: a photo saved
+    // under the other kind's name is still shown.
+    if (LooksLikeHeif(file.peek(12))) {
         return ReadWithLibheif(file, decodeSize);
     }
     return ReadWithQt(file, decodeSize, format);

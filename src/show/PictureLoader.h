@@ -31,10 +31,12 @@ using DecodeSizeOf = std::function<QSize(QSize natural)>;
 // larger than that is drawn from a reduced decode.
 inline constexpr qint64 kMaxDecodedPixels = 32'000'000;
 
-// The most pixels of a picture whose kind cannot be decoded at a reduced
-// size (PNG, TIFF, HEIF): 8192 x 8192, 256 MB of pixels. A larger one, as a
-// decompression bomb is, is refused before it is decoded.
-inline constexpr qint64 kMaxWholeDecodePixels = qint64{8192} * 8192;
+// The most memory a picture whose kind cannot be decoded at a reduced size
+// (PNG, TIFF, WebP, HEIF) may take decoded whole: 256 MB, 8192 x 8192 pixels
+// of four bytes (fewer of eight, as 16-bit pictures are decoded). A larger
+// one, as a decompression bomb is, is refused before it is decoded.
+inline constexpr qint64 kMaxWholeDecodeBytes = qint64{256} * 1024 * 1024;
+inline constexpr qint64 kMaxWholeDecodePixels = kMaxWholeDecodeBytes / 4;
 
 // The size a picture of that natural size is decoded at: what `decodeSize`
 // asks, never larger than the picture, and within kMaxDecodedPixels.

@@ -7,6 +7,7 @@
 #include "catalogue/MediaKind.h"
 #include "media/MediaPlayer.h"
 #include "show/PictureArea.h"
+#include "show/PictureLoader.h"
 
 #include <QtEndian>
 #include <array>
@@ -85,12 +86,12 @@ QByteArray DecompressionBomb() {
            PngChunk("IEND", {});
 }
 
-// A HEIC whose every stored size (ispe) is patched to 30000 x 30000.
-void ClaimHugeSize(const std::filesystem::path& path) {
+// A HEIC whose every stored size (ispe) is patched to side x side.
+void ClaimHugeSize(const std::filesystem::path& path, uint32_t side) {
     QByteArray bytes = QByteArray::fromStdString(ReadBytes(path));
     for (qsizetype at = bytes.indexOf("ispe"); at >= 0; at = bytes.indexOf("ispe", at + 4)) {
-        qToBigEndian<uint32_t>(30000, bytes.data() + at + 8);
-        qToBigEndian<uint32_t>(30000, bytes.data() + at + 12);
+        qToBigEndian<uint32_t>(side, bytes.data() + at + 8);
+        qToBigEndian<uint32_t>(side, bytes.data() + at + 12);
     }
     test::WriteBytes(path, bytes.toStdString());
 }
@@ -157,7 +158,7 @@ TEST_F(MoreFormats, BrokenFilesAreMarkedButWhatTheMachineCannotDecodeIsPassedOve
         test::WriteBytes(pictures / name, bytes.substr(0, bytes.size() / 2));
     }
     Convert({"-size", "64x48", "xc:blue", "HEIC:" + Path(pictures / "h.heic")});
-    ClaimHugeSize(pictures / "h.heic");
+    ClaimHugeSize(pictures / "h.heic", 40000); // beyond libheif's own limit
     test::WriteBytes(pictures / "i.png", DecompressionBomb().toStdString());
     Convert({"-size", "64x48", "xc:blue", "HEIC:" + Path(pictures / "j.heic")});
     // An image coded as VVC, which this libheif has no decoder for.
@@ -252,6 +253,66 @@ TEST_F(MoreFormats, VideosSoundsAndPlayListsOfEveryNewKindPlay) {
     }
     EXPECT_EQ(Shown() + " " + LastFileName(), "r.m4a r.m4a");
     EXPECT_EQ(Files().find(marked + "_r.m4a a.mp4"), 0u) << Files();
+}
+
+// What the picture reader makes of files that lie about themselves: a kind
+// under another kind's name is read by what it holds; a picture whose
+// header promises more memory than the show decodes whole (a HEIC grid
+// whose canvas disagrees with its stated size, a 16-bit PNG, a WebP, which
+// Qt decodes whole) is the machine's limit, refused before it is decoded.
+TEST_F(MoreFormats, PicturesAreReadByWhatTheyHoldAndBombsRefusedBeforeDecoding) {
+    const auto path = [&](const char* name) { return (pictures / name).string(); };
+    Convert({"-size", "64x48", "xc:blue", "HEIC:" + Path(pictures / "heic.jpeg")});
+    Convert({"-size", "64x48", "xc:blue", "JPEG:" + Path(pictures / "jpeg.heic")});
+    // ImageMagick writes a HEIC as a grid of one tile; its canvas (in the
+    // idat box: version, flags, rows - 1, columns - 1, width, height) made
+    // 12000 x 12000 while the stated size stays 64 x 48.
+    Convert({"-size", "64x48", "xc:blue", "HEIC:" + Path(pictures / "grid.heic")});
+    std::string grid = ReadBytes(pictures / "grid.heic");
+    const std::size_t idat = grid.find("idat");
+    ASSERT_NE(idat, std::string::npos);
+    ASSERT_EQ(grid[idat + 5] & 1, 0) << "16-bit sizes expected";
+    grid.replace(idat + 8, 4, std::string("\x2E\xE0\x2E\xE0", 4));
+    test::WriteBytes(pictures / "grid.heic", grid);
+    // 6000 x 6000 pixels of 16-bit RGBA: 288 MB decoded.
+    QByteArray header(13, 0);
+    qToBigEndian<uint32_t>(6000, header.data());
+    qToBigEndian<uint32_t>(6000, header.data() + 4);
+    header[8] = 16;
+    header[9] = 6;
+    test::WriteBytes(pictures / "deep.png",
+                     (QByteArray("\x89PNG\r\n\x1a\n", 8) + PngChunk("IHDR", header) +
+                      PngChunk("IDAT", qCompress(QByteArray(4096, 0)).mid(4)) +
+                      PngChunk("IEND", {}))
+                         .toStdString());
+    // A lossless WebP whose header (VP8L: 14 bits width - 1, 14 bits height
+    // - 1) says 9000 x 9000.
+    Convert({"-size", "64x48", "xc:blue", "-define", "webp:lossless=true",
+             Path(pictures / "big.webp")});
+    std::string webp = ReadBytes(pictures / "big.webp");
+    const std::size_t vp8l = webp.find("VP8L");
+    ASSERT_NE(vp8l, std::string::npos);
+    const uint32_t sizes = (8999u | (8999u << 14)) | (uint32_t(webp[vp8l + 12] & 0xF0) << 24);
+    for (int i = 0; i < 4; ++i) {
+        webp[vp8l + 9 + i] = static_cast<char>(sizes >> (8 * i));
+    }
+    test::WriteBytes(pictures / "big.webp", webp);
+
+    const auto read = [&](const char* name) {
+        const LoadedPicture picture = ReadPicture(path(name), {});
+        if (!picture.image.isNull()) {
+            return "shown " + std::to_string(picture.image.width()) + "x" +
+                   std::to_string(picture.image.height());
+        }
+        return picture.notOnThisMachine.empty() ? std::string("the file's fault")
+                                                : "passed over: " + picture.notOnThisMachine;
+    };
+    const std::string refused = "passed over: " + TooManyPixels();
+    EXPECT_EQ(read("heic.jpeg"), "shown 64x48");
+    EXPECT_EQ(read("jpeg.heic"), "shown 64x48");
+    EXPECT_EQ(read("grid.heic"), refused);
+    EXPECT_EQ(read("deep.png"), refused);
+    EXPECT_EQ(read("big.webp"), refused);
 }
 
 } // namespace
