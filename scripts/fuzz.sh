@@ -15,11 +15,14 @@ declare -A targets=(
     [profile_file]="fuzz/ProfileFileFuzz.cpp src/platform/ProfileFile.cpp"
     [m3u_playlist]="fuzz/M3uFuzz.cpp src/playlists/M3uPlayList.cpp src/playlists/PlayListEntry.cpp"
     [asx_playlist]="fuzz/AsxFuzz.cpp src/playlists/AsxPlayList.cpp src/playlists/PlayListEntry.cpp"
+    [picture_headers]="fuzz/PictureHeadersFuzz.cpp src/show/HeifCanvas.cpp src/show/ExifOrientation.cpp"
 )
+# The picture headers are read through Qt's byte arrays and devices.
+qt=$(pkg-config --cflags --libs Qt6Core Qt6Gui)
 for name in "${!targets[@]}"; do
     echo "== building $name"
     # shellcheck disable=SC2086
-    clang++ "${flags[@]}" ${targets[$name]} "${common[@]}" -o "fuzz-build/$name"
+    clang++ "${flags[@]}" -fPIC ${targets[$name]} "${common[@]}" $qt -o "fuzz-build/$name"
     mkdir -p "fuzz-build/corpus-$name"
     echo "== fuzzing $name for $seconds s"
     (cd fuzz-build && "./$name" -max_total_time="$seconds" -max_len=65536 -print_final_stats=1 \
