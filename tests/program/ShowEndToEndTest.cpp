@@ -90,11 +90,15 @@ TEST_F(ShowEndToEnd, TerminationEndsTheShowAndAFaultIsReportedOnTheDesktop) {
         ASSERT_TRUE(Start(show, {"/S"}));
         ASSERT_TRUE(Shows(Qt::red, {320, 240}, 15000));
         if (signal == SIGTERM) {
-            // Without a graphics processor OpenGL would only be a software
-            // rasterizer: a show of pictures carries none of its libraries.
+            // A show of pictures carries none of the libraries of media it
+            // does not show: not the media player's, the synthesizer's or
+            // the HEIF decoder's, nor OpenGL, which without a graphics
+            // processor would only be a software rasterizer.
             const std::string maps = test::ReadBytes(std::filesystem::path("/proc") /
                                                      std::to_string(show.processId()) / "maps");
-            EXPECT_EQ(maps.find("libGLX_mesa"), std::string::npos) << "OpenGL loaded for pictures";
+            for (const char* library : {"libGLX_mesa", "libmpv", "libfluidsynth", "libheif"}) {
+                EXPECT_EQ(maps.find(library), std::string::npos) << library << " loaded";
+            }
         }
         Xdotool({"key", "s"});
         ASSERT_TRUE(SOON(Screenshot().size() == QSize(400, 300), 5000));
