@@ -15,6 +15,10 @@ const vimbrel::platform::LazyLibrary& FluidSynth() {
 
 } // namespace
 
+bool vimbrel::platform::SynthesizerLibraryOpens() {
+    return FluidSynth().Opened();
+}
+
 VIMBREL_LAZY(FluidSynth, nullptr, fluid_settings_t*, new_fluid_settings, (void), ())
 VIMBREL_LAZY(FluidSynth, void(), void, delete_fluid_settings, (fluid_settings_t * settings),
              (settings))

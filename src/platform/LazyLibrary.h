@@ -23,9 +23,16 @@ public:
     // the function is not there.
     void* Function(const char* name) const;
 
+    bool Opened() const { return m_handle != nullptr; }
+
 private:
     void* m_handle = nullptr;
 };
+
+// Whether the MIDI synthesizer's library opens on this machine (opening it
+// if it is not open yet): without it MIDI files cannot play, through no
+// fault of theirs.
+bool SynthesizerLibraryOpens();
 
 } // namespace vimbrel::platform
 

@@ -3,6 +3,7 @@
 #include "media/VideoSurface.h"
 #include "media/midi/MidiFile.h"
 #include "media/midi/MidiSynthesizer.h"
+#include "platform/LazyLibrary.h"
 #include "platform/UserChoices.h"
 #include "runtime/Error.h"
 
@@ -44,6 +45,10 @@ bool IsSoundFontFile(const std::string& path) {
 }
 
 std::string RequireSoundFont() {
+    if (!platform::SynthesizerLibraryOpens()) {
+        throw Error(ErrorNumber::OutputUnavailable, kSource,
+                    "The MIDI synthesizer's library is missing, so MIDI files cannot play");
+    }
     std::string soundFont = platform::FindSoundFont();
     if (soundFont.empty() || !IsSoundFontFile(soundFont)) {
         throw Error(ErrorNumber::OutputUnavailable, kSource,
@@ -313,7 +318,7 @@ int OpenCallback(void*, char* uri, mpv_stream_cb_info* info) {
 
 bool MidiSynthesisAvailable() {
     const std::string soundFont = platform::FindSoundFont();
-    return !soundFont.empty() && IsSoundFontFile(soundFont);
+    return !soundFont.empty() && IsSoundFontFile(soundFont) && platform::SynthesizerLibraryOpens();
 }
 
 bool IsMidiFileName(std::string_view name) {

@@ -24,7 +24,8 @@ namespace vimbrel {
 // rather than the file asks MidiSynthesisAvailable() first, or calls
 // CheckMidiFile() to get the reason as a vimbrel::Error: no sound font is
 // ErrorNumber::OutputUnavailable (the machine's fault, the file may be
-// fine), a file that is no playable MIDI file CannotPlayMedia.
+// fine), as is a missing synthesizer library; a file that is no playable
+// MIDI file CannotPlayMedia.
 //
 // The stream ends (mpv's end of file, reason EOF) shortly after the piece's
 // last event: notes still held are released then, and the stream ends once
@@ -35,7 +36,8 @@ namespace vimbrel {
 // far into a long piece. mpv keeps its usual second of read-ahead and no
 // cache for these addresses, so the audio is rendered at the pace it plays.
 
-// Whether platform::FindSoundFont() finds a file that is a sound font (SoundFont 2).
+// Whether platform::FindSoundFont() finds a file that is a sound font (SoundFont 2),
+// and the synthesizer's library opens.
 bool MidiSynthesisAvailable();
 
 // .mid, .midi and .rmi, in any case.
