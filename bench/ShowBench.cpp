@@ -72,15 +72,7 @@ int main(int argc, char** argv) {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication application(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
-    const fs::path work =
-        argc > 1 ? fs::path(argv[1]) : fs::temp_directory_path() / "vimbrel-bench";
-    const fs::path pictures = work / "pictures";
-    const fs::path home = work / "settings";
-    fs::create_directories(pictures);
-    fs::create_directories(home);
-    ::setenv("VIMBREL_HOME", home.c_str(), 1);
-    ::setenv("XDG_RUNTIME_DIR", work.c_str(), 1);
-    ::setenv("VIMBREL_AUDIO_OUTPUT", "null", 1);
+    const auto [work, pictures, home] = SetUpBenchFolders(argc, argv, "vimbrel-bench");
 
     const QRgb tints[] = {qRgb(200, 40, 40),  qRgb(40, 200, 40),  qRgb(40, 40, 200),
                           qRgb(200, 200, 40), qRgb(40, 200, 200), qRgb(200, 40, 200)};

@@ -20,6 +20,7 @@
 #include <QEventLoop>
 #include <QTimer>
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -111,6 +112,28 @@ inline std::unique_ptr<MainForm> StartShow(Show& show, double* preparation = nul
         *firstPicture = static_cast<double>(timer.nsecsElapsed()) / 1e9;
     }
     return form;
+}
+
+// The benchmark's folders: its work folder (the first argument, or one of
+// that name in the temporary folder), the pictures and the settings in it;
+// the show's settings and runtime folders pointed there, sound to nowhere.
+struct BenchFolders {
+    fs::path work;
+    fs::path pictures;
+    fs::path home;
+};
+
+inline BenchFolders SetUpBenchFolders(int argc, char** argv, const char* name) {
+    BenchFolders folders;
+    folders.work = argc > 1 ? fs::path(argv[1]) : fs::temp_directory_path() / name;
+    folders.pictures = folders.work / "pictures";
+    folders.home = folders.work / "settings";
+    fs::create_directories(folders.pictures);
+    fs::create_directories(folders.home);
+    ::setenv("VIMBREL_HOME", folders.home.c_str(), 1);
+    ::setenv("XDG_RUNTIME_DIR", folders.work.c_str(), 1);
+    ::setenv("VIMBREL_AUDIO_OUTPUT", "null", 1);
+    return folders;
 }
 
 } // namespace vimbrel::bench

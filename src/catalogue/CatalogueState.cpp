@@ -1,21 +1,29 @@
 #include "catalogue/CatalogueState.h"
 
+#include "catalogue/MediaKind.h"
+
 namespace vimbrel {
 
+namespace {
+
+std::vector<std::string> PatternsOf(bool classic) {
+    std::vector<std::string> patterns;
+    for (const MediaType& type : MediaTypes()) {
+        if (type.classic == classic) {
+            patterns.push_back(std::string("*.") + type.extension);
+        }
+    }
+    return patterns;
+}
+
+} // namespace
+
 std::vector<std::string> DefaultSupportedPatterns() {
-    return {"*.ASF", "*.AVI", "*.BMP", "*.GIF", "*.JPG", "*.MID", "*.MOV", "*.MP3",
-            "*.MPG", "*.RMI", "*.WAV", "*.WMV", "*.M3U", "*.ASX", "*.WMA"};
+    return PatternsOf(true);
 }
 
 std::vector<std::string> MoreFormatsPatterns() {
-    return {// pictures
-            "*.PNG", "*.JPEG", "*.WEBP", "*.TIF", "*.TIFF", "*.HEIC", "*.HEIF", "*.AVIF",
-            // videos
-            "*.MP4", "*.M4V", "*.MKV", "*.WEBM", "*.MTS", "*.M2TS", "*.3GP", "*.OGV",
-            // sounds
-            "*.FLAC", "*.OGG", "*.OPUS", "*.M4A", "*.AAC",
-            // play lists
-            "*.M3U8"};
+    return PatternsOf(false);
 }
 
 std::vector<std::string> SupportedPatternsFor(bool moreFormats) {

@@ -21,14 +21,10 @@ struct CatalogueState {
     std::string CurrentFile;
 };
 
-// The patterns in their order: videos, pictures and sounds interleaved as
-// the list was always kept, then the play lists, then one late sound type.
+// The patterns ("*.JPG") of the fifteen classic types, in the order the
+// play list groups them, and of today's, which a collection adds with its
+// MoreFormats option (both from MediaTypes()).
 std::vector<std::string> DefaultSupportedPatterns();
-
-// Today's formats, which a collection adds with its MoreFormats option:
-// pictures (PNG, JPEG, WebP, TIFF, HEIC/HEIF, AVIF), videos (MP4, M4V, MKV,
-// WebM, MTS/M2TS, 3GP, OGV), sounds (FLAC, Ogg, Opus, M4A, AAC) and UTF-8
-// M3U play lists (M3U8).
 std::vector<std::string> MoreFormatsPatterns();
 
 // The classic patterns, followed by today's when asked for.

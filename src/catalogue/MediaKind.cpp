@@ -2,7 +2,64 @@
 
 #include "runtime/Conversions.h"
 
+#include <algorithm>
+#include <array>
+
 namespace vimbrel {
+
+namespace {
+
+// Every type the show takes, once: the fifteen classic ones in the order the
+// play list groups them, then today's.
+constexpr auto kMediaTypes = std::to_array<MediaType>({
+    {"ASF", MediaKind::Video, true},
+    {"AVI", MediaKind::Video, true},
+    {"BMP", MediaKind::Picture, true},
+    {"GIF", MediaKind::Picture, true},
+    {"JPG", MediaKind::Picture, true},
+    {"MID", MediaKind::Tune, true},
+    {"MOV", MediaKind::Video, true},
+    {"MP3", MediaKind::Sound, true},
+    {"MPG", MediaKind::Video, true},
+    {"RMI", MediaKind::Tune, true},
+    {"WAV", MediaKind::Sound, true},
+    {"WMV", MediaKind::Video, true},
+    {"M3U", MediaKind::PlayList, true},
+    {"ASX", MediaKind::PlayList, true},
+    {"WMA", MediaKind::Sound, true},
+    // today's pictures
+    {"PNG", MediaKind::Picture, false},
+    {"JPEG", MediaKind::Picture, false},
+    {"WEBP", MediaKind::Picture, false},
+    {"TIF", MediaKind::Picture, false},
+    {"TIFF", MediaKind::Picture, false},
+    {"HEIC", MediaKind::Picture, false},
+    {"HEIF", MediaKind::Picture, false},
+    {"AVIF", MediaKind::Picture, false},
+    // videos
+    {"MP4", MediaKind::Video, false},
+    {"M4V", MediaKind::Video, false},
+    {"MKV", MediaKind::Video, false},
+    {"WEBM", MediaKind::Video, false},
+    {"MTS", MediaKind::Video, false},
+    {"M2TS", MediaKind::Video, false},
+    {"3GP", MediaKind::Video, false},
+    {"OGV", MediaKind::Video, false},
+    // sounds
+    {"FLAC", MediaKind::Sound, false},
+    {"OGG", MediaKind::Sound, false},
+    {"OPUS", MediaKind::Sound, false},
+    {"M4A", MediaKind::Sound, false},
+    {"AAC", MediaKind::Sound, false},
+    // play lists
+    {"M3U8", MediaKind::PlayList, false},
+});
+
+} // namespace
+
+std::span<const MediaType> MediaTypes() {
+    return kMediaTypes;
+}
 
 std::string ExtensionOf(std::string_view name) {
     const std::size_t dot = name.find('.');
@@ -11,27 +68,9 @@ std::string ExtensionOf(std::string_view name) {
 
 MediaKind MediaKindOf(std::string_view name) {
     const std::string extension = ExtensionOf(name);
-    const auto is = [&](std::initializer_list<const char*> extensions) {
-        for (const char* candidate : extensions) {
-            if (extension == candidate) {
-                return true;
-            }
-        }
-        return false;
-    };
-    if (is({"JPG", "GIF", "BMP", "PNG", "JPEG", "WEBP", "TIF", "TIFF", "HEIC", "HEIF", "AVIF"})) {
-        return MediaKind::Picture;
-    }
-    if (is({"WAV", "MP3", "WMA", "FLAC", "OGG", "OPUS", "M4A", "AAC"})) {
-        return MediaKind::Sound;
-    }
-    if (is({"MID", "RMI"})) {
-        return MediaKind::Tune;
-    }
-    if (is({"M3U", "ASX", "M3U8"})) {
-        return MediaKind::PlayList;
-    }
-    return MediaKind::Video;
+    const auto type = std::find_if(kMediaTypes.begin(), kMediaTypes.end(),
+                                   [&](const MediaType& t) { return extension == t.extension; });
+    return type != kMediaTypes.end() ? type->kind : MediaKind::Video;
 }
 
 } // namespace vimbrel

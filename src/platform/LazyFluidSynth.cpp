@@ -6,12 +6,9 @@
 
 namespace {
 
-const vimbrel::platform::LazyLibrary& FluidSynth() {
-    static const vimbrel::platform::LazyLibrary library(
-        VIMBREL_LIBFLUIDSYNTH_SONAME, "MIDI files cannot play: the synthesizer's library "
-                                      "(" VIMBREL_LIBFLUIDSYNTH_SONAME ") is missing");
-    return library;
-}
+VIMBREL_LAZY_LIBRARY(FluidSynth, VIMBREL_LIBFLUIDSYNTH_SONAME,
+                     "MIDI files cannot play: the synthesizer's library "
+                     "(" VIMBREL_LIBFLUIDSYNTH_SONAME ") is missing")
 
 } // namespace
 

@@ -7,12 +7,9 @@
 
 namespace {
 
-const vimbrel::platform::LazyLibrary& Heif() {
-    static const vimbrel::platform::LazyLibrary library(
-        VIMBREL_LIBHEIF_SONAME, "HEIC, HEIF and AVIF pictures are passed over: libheif "
-                                "(" VIMBREL_LIBHEIF_SONAME ", package libheif1) is missing");
-    return library;
-}
+VIMBREL_LAZY_LIBRARY(Heif, VIMBREL_LIBHEIF_SONAME,
+                     "HEIC, HEIF and AVIF pictures are passed over: libheif "
+                     "(" VIMBREL_LIBHEIF_SONAME ", package libheif1) is missing")
 
 // What every call answers without the library: a feature this machine
 // lacks, so that no picture is blamed for it.

@@ -1,14 +1,16 @@
 #include "platform/LazyLibrary.h"
 
-#include <cstdio>
+#include "platform/MessageBoxes.h"
+
 #include <dlfcn.h>
+#include <string>
 
 namespace vimbrel::platform {
 
 LazyLibrary::LazyLibrary(const char* soname, const char* missing)
     : m_handle(::dlopen(soname, RTLD_NOW | RTLD_LOCAL)) {
     if (m_handle == nullptr) {
-        std::fprintf(stderr, "Vimbrel: %s (%s)\n", missing, ::dlerror());
+        WriteToTerminal(std::string(missing) + " (" + ::dlerror() + ")");
     }
 }
 

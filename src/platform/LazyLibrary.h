@@ -36,6 +36,14 @@ bool SynthesizerLibraryOpens();
 
 } // namespace vimbrel::platform
 
+// Defines `accessor()`, which opens the library `soname` with its first
+// call, saying `missing` when it cannot.
+#define VIMBREL_LAZY_LIBRARY(accessor, soname, missing)                                            \
+    const vimbrel::platform::LazyLibrary& accessor() {                                             \
+        static const vimbrel::platform::LazyLibrary library(soname, missing);                      \
+        return library;                                                                            \
+    }
+
 // Defines `name` (returning `ret`, taking `params`) to call the function of
 // that name in the library `library()` returns, passing `args`; where it is
 // not there, the function returns `missing`.

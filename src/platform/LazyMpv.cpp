@@ -8,12 +8,9 @@
 
 namespace {
 
-const vimbrel::platform::LazyLibrary& Mpv() {
-    static const vimbrel::platform::LazyLibrary library(
-        VIMBREL_LIBMPV_SONAME, "videos and sounds cannot play: the media player's library "
-                               "(" VIMBREL_LIBMPV_SONAME ", package libmpv2) is missing");
-    return library;
-}
+VIMBREL_LAZY_LIBRARY(Mpv, VIMBREL_LIBMPV_SONAME,
+                     "videos and sounds cannot play: the media player's library "
+                     "(" VIMBREL_LIBMPV_SONAME ", package libmpv2) is missing")
 
 constexpr int kMissing = MPV_ERROR_GENERIC;
 

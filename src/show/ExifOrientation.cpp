@@ -124,23 +124,24 @@ bool TurnsAQuarter(ExifOrientation orientation) {
 }
 
 QImage Upright(QImage image, ExifOrientation orientation) {
-    // Mirrored first, then turned clockwise, as the tag's values are read.
-    const bool mirror = orientation == 2 || orientation == 5 || orientation == 7;
+    // The tag's values: mirrored first (2, 4, 5, 7), then turned clockwise.
+    const QTransform right = QTransform().rotate(90);
+    const QTransform left = QTransform().rotate(270);
     switch (orientation) {
-    case 3:
-        return image.transformed(QTransform().rotate(180));
-    case 4:
-        return image.mirrored(false, true);
     case 2:
         return image.mirrored(true, false);
+    case 3:
+        return image.mirrored(true, true);
+    case 4:
+        return image.mirrored(false, true);
     case 5:
-    case 8:
-        image = mirror ? image.mirrored(true, false) : image;
-        return image.transformed(QTransform().rotate(270));
+        return image.mirrored(true, false).transformed(left);
     case 6:
+        return image.transformed(right);
     case 7:
-        image = mirror ? image.mirrored(true, false) : image;
-        return image.transformed(QTransform().rotate(90));
+        return image.mirrored(true, false).transformed(right);
+    case 8:
+        return image.transformed(left);
     default:
         return image;
     }

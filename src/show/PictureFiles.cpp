@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QImageReader>
 #include <QtGlobal>
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <mutex>
@@ -28,23 +29,20 @@ struct PictureFormat {
     // Whether the decoder makes the picture at the size it is drawn at
     // (JPEG, WebP), so that a picture of any size takes little memory.
     bool decodesReduced;
-    // A picture of the fifteen classic types that cannot be decoded is the
-    // file's fault, whatever its size, as it always was.
-    bool classic;
 };
 
 constexpr PictureFormat kPictureFormats[] = {
-    {"JPG", "jpeg", "libqt6gui6", true, true},
-    {"GIF", "gif", "libqt6gui6", false, true},
-    {"BMP", "bmp", "libqt6gui6", false, true},
-    {"JPEG", "jpeg", "libqt6gui6", true, false},
-    {"PNG", "png", "libqt6gui6", false, false},
-    {"WEBP", "webp", "qt6-image-formats-plugins", false, false},
-    {"TIF", "tiff", "qt6-image-formats-plugins", false, false},
-    {"TIFF", "tiff", "qt6-image-formats-plugins", false, false},
-    {"HEIC", nullptr, "libheif1", false, false},
-    {"HEIF", nullptr, "libheif1", false, false},
-    {"AVIF", nullptr, "libheif1", false, false},
+    {"JPG", "jpeg", "libqt6gui6", true},
+    {"GIF", "gif", "libqt6gui6", false},
+    {"BMP", "bmp", "libqt6gui6", false},
+    {"JPEG", "jpeg", "libqt6gui6", true},
+    {"PNG", "png", "libqt6gui6", false},
+    {"WEBP", "webp", "qt6-image-formats-plugins", false},
+    {"TIF", "tiff", "qt6-image-formats-plugins", false},
+    {"TIFF", "tiff", "qt6-image-formats-plugins", false},
+    {"HEIC", nullptr, "libheif1", false},
+    {"HEIF", nullptr, "libheif1", false},
+    {"AVIF", nullptr, "libheif1", false},
 };
 
 // HEIF files are read whole into memory; a larger one is no photograph.
@@ -59,6 +57,15 @@ const PictureFormat* FormatOf(const std::string& path) {
         }
     }
     return nullptr;
+}
+
+// A picture of the fifteen classic types that cannot be decoded is the
+// file's fault, whatever its size, as it always was.
+bool Classic(const PictureFormat& format) {
+    const auto types = MediaTypes();
+    return std::any_of(types.begin(), types.end(), [&](const MediaType& type) {
+        return type.classic && std::string_view(type.extension) == format.extension;
+    });
 }
 
 bool QtDecodes(const char* qtFormat) {
@@ -98,7 +105,7 @@ LoadedPicture ReadWithQt(QFile& file, const DecodeSizeOf& decodeSize, const Pict
     const qint64 bytesAPixel =
         std::max(4, QImage::toPixelFormat(reader.imageFormat()).bitsPerPixel() / 8);
     if (whole && qint64{stored.width()} * stored.height() * bytesAPixel > kMaxWholeDecodeBytes &&
-        format != nullptr && !format->classic) {
+        format != nullptr && !Classic(*format)) {
         picture.notOnThisMachine = TooManyPixels();
         return picture;
     }

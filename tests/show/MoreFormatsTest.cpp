@@ -72,18 +72,24 @@ QByteArray PngChunk(const char* type, const QByteArray& data) {
     return length + body + crc;
 }
 
+// A square PNG of `side` pixels, `depth` bits a sample, of the colour type
+// given, whose image data are `rows` (filter bytes included) compressed.
+QByteArray Png(uint32_t side, char depth, char colourType, const QByteArray& rows) {
+    QByteArray header(13, 0);
+    qToBigEndian<uint32_t>(side, header.data());
+    qToBigEndian<uint32_t>(side, header.data() + 4);
+    header[8] = depth;
+    header[9] = colourType;
+    const QByteArray zlib = qCompress(rows, 9).mid(4); // without Qt's length prefix
+    return QByteArray("\x89PNG\r\n\x1a\n", 8) + PngChunk("IHDR", header) + PngChunk("IDAT", zlib) +
+           PngChunk("IEND", {});
+}
+
 // A well-formed black PNG of 30000 x 30000 pixels in 115 KB: decoded whole
 // it would take 3.6 GB.
 QByteArray DecompressionBomb() {
     constexpr int side = 30000;
-    QByteArray header(13, 0);
-    qToBigEndian<uint32_t>(side, header.data());
-    qToBigEndian<uint32_t>(side, header.data() + 4);
-    header[8] = 1; // one bit a pixel, grey
-    const QByteArray rows(static_cast<qsizetype>(side) * (side / 8 + 1), 0);
-    const QByteArray zlib = qCompress(rows, 9).mid(4); // without Qt's length prefix
-    return QByteArray("\x89PNG\r\n\x1a\n", 8) + PngChunk("IHDR", header) + PngChunk("IDAT", zlib) +
-           PngChunk("IEND", {});
+    return Png(side, 1, 0, QByteArray(static_cast<qsizetype>(side) * (side / 8 + 1), 0));
 }
 
 // A HEIC whose every stored size (ispe) is patched to side x side.
@@ -274,17 +280,8 @@ TEST_F(MoreFormats, PicturesAreReadByWhatTheyHoldAndBombsRefusedBeforeDecoding) 
     ASSERT_EQ(grid[idat + 5] & 1, 0) << "16-bit sizes expected";
     grid.replace(idat + 8, 4, std::string("\x2E\xE0\x2E\xE0", 4));
     test::WriteBytes(pictures / "grid.heic", grid);
-    // 6000 x 6000 pixels of 16-bit RGBA: 288 MB decoded.
-    QByteArray header(13, 0);
-    qToBigEndian<uint32_t>(6000, header.data());
-    qToBigEndian<uint32_t>(6000, header.data() + 4);
-    header[8] = 16;
-    header[9] = 6;
-    test::WriteBytes(pictures / "deep.png",
-                     (QByteArray("\x89PNG\r\n\x1a\n", 8) + PngChunk("IHDR", header) +
-                      PngChunk("IDAT", qCompress(QByteArray(4096, 0)).mid(4)) +
-                      PngChunk("IEND", {}))
-                         .toStdString());
+    // 6000 x 6000 pixels of 16-bit RGBA: 288 MB decoded (its data cut short).
+    test::WriteBytes(pictures / "deep.png", Png(6000, 16, 6, QByteArray(4096, 0)).toStdString());
     // A lossless WebP whose header (VP8L: 14 bits width - 1, 14 bits height
     // - 1) says 9000 x 9000.
     Convert({"-size", "64x48", "xc:blue", "-define", "webp:lossless=true",
